@@ -1,0 +1,265 @@
+#include "platform/win32.h"
+
+#include <cerrno>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+struct FindState {
+    DIR* dir;
+    std::string pattern; // the last component, with its wildcards
+};
+
+// '*' matches any run of bytes, '?' exactly one byte; everything else matches
+// itself, byte for byte.
+bool WildcardMatch(const char* pat, const char* name) {
+    const char* starPat = nullptr;
+    const char* starName = nullptr;
+    while (*name != '\0') {
+        if (*pat == '*') {
+            starPat = ++pat;
+            starName = name;
+        } else if (*pat == '?' || *pat == *name) {
+            ++pat;
+            ++name;
+        } else if (starPat != nullptr) {
+            pat = starPat;
+            name = ++starName;
+        } else {
+            return false;
+        }
+    }
+    while (*pat == '*') {
+        ++pat;
+    }
+    return *pat == '\0';
+}
+
+// 100-nanosecond intervals since 1601-01-01, as FILETIME counts.
+FILETIME ToFileTime(const struct timespec& ts) {
+    const std::uint64_t epochDiff = 11644473600ULL;
+    std::uint64_t t = (static_cast<std::uint64_t>(ts.tv_sec) + epochDiff) * 10000000ULL +
+                      static_cast<std::uint64_t>(ts.tv_nsec) / 100;
+    FILETIME ft;
+    ft.dwLowDateTime = static_cast<DWORD>(t & 0xFFFFFFFFu);
+    ft.dwHighDateTime = static_cast<DWORD>(t >> 32);
+    return ft;
+}
+
+enum class Fill { Ok, Vanished };
+
+Fill FillFindData(int dirFd, const char* name, WIN32_FIND_DATAA* data) {
+    std::memset(data, 0, sizeof(*data));
+    struct stat st;
+    DWORD attrs = 0;
+    if (fstatat(dirFd, name, &st, 0) != 0) {
+        // A dangling symbolic link still is an entry; anything else that
+        // cannot be looked at any more has gone since the directory was read.
+        if (fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            return Fill::Vanished;
+        }
+        attrs |= FILE_ATTRIBUTE_REPARSE_POINT;
+    } else if (S_ISDIR(st.st_mode)) {
+        attrs |= FILE_ATTRIBUTE_DIRECTORY;
+    } else if (S_ISREG(st.st_mode)) {
+        attrs |= FILE_ATTRIBUTE_ARCHIVE;
+    } else {
+        attrs |= FILE_ATTRIBUTE_DEVICE;
+    }
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        attrs |= FILE_ATTRIBUTE_READONLY;
+    }
+    if (name[0] == '.') {
+        attrs |= FILE_ATTRIBUTE_HIDDEN;
+    }
+    data->dwFileAttributes = attrs;
+    data->ftCreationTime = ToFileTime(st.st_ctim);
+    data->ftLastAccessTime = ToFileTime(st.st_atim);
+    data->ftLastWriteTime = ToFileTime(st.st_mtim);
+    std::uint64_t size = static_cast<std::uint64_t>(st.st_size);
+    data->nFileSizeHigh = static_cast<DWORD>(size >> 32);
+    data->nFileSizeLow = static_cast<DWORD>(size & 0xFFFFFFFFu);
+    std::strcpy(data->cFileName, name); // fits: callers checked the length
+    return Fill::Ok;
+}
+
+// Reads on to the next entry that matches; false with the last error set
+// at the end of the directory or on a read error.
+bool NextMatch(FindState* state, WIN32_FIND_DATAA* data) {
+    for (;;) {
+        errno = 0;
+        struct dirent* ent = readdir(state->dir);
+        if (ent == nullptr) {
+            SetLastError(errno == 0 ? ERROR_NO_MORE_FILES : Win32ErrorFromErrno(errno));
+            return false;
+        }
+        // Names longer than the record can hold do not exist on Linux
+        // (NAME_MAX is 255); on a host that had them they could not be
+        // reported whole, so they are not reported at all.
+        if (std::strlen(ent->d_name) >= MAX_PATH) {
+            continue;
+        }
+        if (!WildcardMatch(state->pattern.c_str(), ent->d_name)) {
+            continue;
+        }
+        if (FillFindData(dirfd(state->dir), ent->d_name, data) == Fill::Vanished) {
+            continue;
+        }
+        return true;
+    }
+}
+
+bool IsValidHandle(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+
+} // namespace
+
+HANDLE FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData) {
+    if (lpFileName == nullptr || lpFindFileData == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
+    std::string full(lpFileName);
+    if (full.empty()) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    std::string::size_type slash = full.rfind('/');
+    std::string dirPath;
+    std::string pattern;
+    if (slash == std::string::npos) {
+        dirPath = ".";
+        pattern = full;
+    } else {
+        dirPath = slash == 0 ? "/" : full.substr(0, slash);
+        pattern = full.substr(slash + 1);
+    }
+    if (pattern.empty()) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    DIR* dir = opendir(dirPath.c_str());
+    if (dir == nullptr) {
+        int err = errno;
+        // A missing directory is a missing path, not a missing file.
+        SetLastError(err == ENOENT ? ERROR_PATH_NOT_FOUND : Win32ErrorFromErrno(err));
+        return INVALID_HANDLE_VALUE;
+    }
+    FindState* state = new (std::nothrow) FindState;
+    if (state == nullptr) {
+        closedir(dir);
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return INVALID_HANDLE_VALUE;
+    }
+    state->dir = dir;
+    state->pattern.swap(pattern);
+    if (!NextMatch(state, lpFindFileData)) {
+        DWORD err = GetLastError();
+        closedir(dir);
+        delete state;
+        SetLastError(err == ERROR_NO_MORE_FILES ? ERROR_FILE_NOT_FOUND : err);
+        return INVALID_HANDLE_VALUE;
+    }
+    return state;
+}
+
+BOOL FindNextFileA(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData) {
+    if (!IsValidHandle(hFindFile) || lpFindFileData == nullptr) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    return NextMatch(static_cast<FindState*>(hFindFile), lpFindFileData) ? TRUE : FALSE;
+}
+
+BOOL FindClose(HANDLE hFindFile) {
+    if (!IsValidHandle(hFindFile)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    FindState* state = static_cast<FindState*>(hFindFile);
+    closedir(state->dir);
+    delete state;
+    return TRUE;
+}
+
+BOOL SetCurrentDirectoryA(LPCSTR lpPathName) {
+    if (lpPathName == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (chdir(lpPathName) != 0) {
+        int err = errno;
+        SetLastError(err == ENOTDIR ? ERROR_DIRECTORY : Win32ErrorFromErrno(err));
+        return FALSE;
+    }
+    return TRUE;
+}
+
+DWORD GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, LPSTR* lpFilePart) {
+    if (lpFileName == nullptr || lpFileName[0] == '\0') {
+        SetLastError(ERROR_INVALID_NAME);
+        return 0;
+    }
+    std::string joined;
+    if (lpFileName[0] != '/') {
+        std::vector<char> cwd(256);
+        while (getcwd(cwd.data(), cwd.size()) == nullptr) {
+            if (errno != ERANGE) {
+                SetLastError(Win32ErrorFromErrno(errno));
+                return 0;
+            }
+            cwd.resize(cwd.size() * 2);
+        }
+        joined = cwd.data();
+        joined += '/';
+    }
+    joined += lpFileName;
+
+    // Lexical resolution: empty and "." components go, ".." takes back one
+    // component and never climbs above the root.
+    std::vector<std::string> parts;
+    std::string::size_type pos = 0;
+    while (pos <= joined.size()) {
+        std::string::size_type next = joined.find('/', pos);
+        if (next == std::string::npos) {
+            next = joined.size();
+        }
+        std::string comp = joined.substr(pos, next - pos);
+        if (comp == "..") {
+            if (!parts.empty()) {
+                parts.pop_back();
+            }
+        } else if (!comp.empty() && comp != ".") {
+            parts.push_back(comp);
+        }
+        pos = next + 1;
+    }
+    std::string result;
+    for (const std::string& p : parts) {
+        result += '/';
+        result += p;
+    }
+    // A trailing separator stays, as Windows keeps it.
+    char last = joined.back();
+    if (result.empty() || last == '/') {
+        result += '/';
+    }
+
+    DWORD needed = static_cast<DWORD>(result.size() + 1);
+    if (lpBuffer == nullptr || nBufferLength < needed) {
+        return needed;
+    }
+    std::memcpy(lpBuffer, result.c_str(), needed);
+    if (lpFilePart != nullptr) {
+        std::string::size_type lastSlash = result.rfind('/');
+        *lpFilePart = lastSlash + 1 < result.size() ? lpBuffer + lastSlash + 1 : nullptr;
+    }
+    return needed - 1;
+}

@@ -1,0 +1,67 @@
+// Win32 base types with their Win32 widths, constants and the last-error
+// value. DWORD is 32 bits on every host.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#define WINAPI
+
+typedef int BOOL;
+typedef unsigned char BYTE;
+typedef std::uint16_t WORD;
+typedef std::uint32_t DWORD;
+typedef std::int32_t LONG;
+typedef std::uint32_t ULONG;
+typedef unsigned int UINT;
+typedef std::int32_t HRESULT;
+typedef std::size_t SIZE_T;
+typedef char CHAR;
+typedef wchar_t WCHAR;
+typedef void* HANDLE;
+typedef void* LPVOID;
+typedef char* LPSTR;
+typedef const char* LPCSTR;
+typedef WCHAR* LPWSTR;
+typedef const WCHAR* LPCWSTR;
+typedef DWORD* LPDWORD;
+typedef BOOL* LPBOOL;
+
+#ifndef TRUE
+#define TRUE 1
+#endif
+#ifndef FALSE
+#define FALSE 0
+#endif
+
+#define MAX_PATH 260
+#define INVALID_HANDLE_VALUE ((HANDLE)(std::intptr_t)-1)
+
+#define S_OK ((HRESULT)0)
+#define S_FALSE ((HRESULT)1)
+#define E_OUTOFMEMORY ((HRESULT)0x8007000EL)
+
+// System error codes, as GetLastError() reports them on Windows.
+#define ERROR_SUCCESS 0L
+#define ERROR_INVALID_FUNCTION 1L
+#define ERROR_FILE_NOT_FOUND 2L
+#define ERROR_PATH_NOT_FOUND 3L
+#define ERROR_TOO_MANY_OPEN_FILES 4L
+#define ERROR_ACCESS_DENIED 5L
+#define ERROR_INVALID_HANDLE 6L
+#define ERROR_NOT_ENOUGH_MEMORY 8L
+#define ERROR_OUTOFMEMORY 14L
+#define ERROR_NO_MORE_FILES 18L
+#define ERROR_INVALID_PARAMETER 87L
+#define ERROR_INSUFFICIENT_BUFFER 122L
+#define ERROR_INVALID_NAME 123L
+#define ERROR_FILENAME_EXCED_RANGE 206L
+#define ERROR_DIRECTORY 267L
+#define ERROR_NO_UNICODE_TRANSLATION 1113L
+
+DWORD GetLastError();
+void SetLastError(DWORD code);
+
+// Maps an errno value to the system error code Win32 reports for the same
+// condition. The one place where POSIX errors become Win32 ones.
+DWORD Win32ErrorFromErrno(int err);

@@ -1,0 +1,12 @@
+// Win32 entry points that morvel reaches through a thin wrapper of its own,
+// so that tests can observe or fail them on the real API too. Included only
+// by platform/win32.h, after the system headers.
+#pragma once
+
+#include <windows.h>
+
+LPVOID MorvelCoTaskMemAlloc(SIZE_T cb);
+LPVOID MorvelCoTaskMemRealloc(LPVOID pv, SIZE_T cb);
+
+#define CoTaskMemAlloc MorvelCoTaskMemAlloc
+#define CoTaskMemRealloc MorvelCoTaskMemRealloc

@@ -1,0 +1,95 @@
+// A stand-in for Ghostscript's console program. It appends a record of its
+// working directory and arguments to the file named by FAKE_GS_LOG, then
+// behaves as the environment asks:
+//   FAKE_GS_MATCH    only calls whose arguments contain this text misbehave
+//   FAKE_GS_EXIT     exit with this status
+//   FAKE_GS_SIGNAL   raise this signal
+//   FAKE_GS_FLOOD    write this many bytes to stdout first
+//   FAKE_GS_WRITE    when set, create the output file named after -o
+//                    (with "%%" read back as "%", as Ghostscript does)
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+void Record(std::FILE* log, const std::string& item) {
+    std::fprintf(log, "%zu:", item.size());
+    std::fwrite(item.data(), 1, item.size(), log);
+    std::fputc('\n', log);
+}
+
+std::string Untemplate(const std::string& name) {
+    std::string out;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        out += name[i];
+        if (name[i] == '%' && i + 1 < name.size() && name[i + 1] == '%') {
+            ++i;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const char* logPath = std::getenv("FAKE_GS_LOG");
+    if (logPath != nullptr) {
+        std::FILE* log = std::fopen(logPath, "ab");
+        if (log != nullptr) {
+            std::error_code ec;
+            std::fputs("CALL\n", log);
+            Record(log, std::filesystem::current_path(ec).string());
+            for (int i = 1; i < argc; ++i) {
+                Record(log, argv[i]);
+            }
+            std::fclose(log);
+        }
+    }
+
+    bool misbehave = true;
+    if (const char* match = std::getenv("FAKE_GS_MATCH")) {
+        misbehave = false;
+        for (int i = 1; i < argc; ++i) {
+            if (std::strstr(argv[i], match) != nullptr) {
+                misbehave = true;
+            }
+        }
+    }
+
+    if (std::getenv("FAKE_GS_WRITE") != nullptr) {
+        for (int i = 1; i + 1 < argc; ++i) {
+            if (std::strcmp(argv[i], "-o") == 0) {
+                std::FILE* out = std::fopen(Untemplate(argv[i + 1]).c_str(), "wb");
+                if (out != nullptr) {
+                    std::fputs("fake jpeg", out);
+                    std::fclose(out);
+                }
+            }
+        }
+    }
+
+    if (!misbehave) {
+        return 0;
+    }
+    if (const char* flood = std::getenv("FAKE_GS_FLOOD")) {
+        long n = std::atol(flood);
+        std::string block(4096, 'x');
+        for (long written = 0; written < n; written += 4096) {
+            std::fwrite(block.data(), 1, block.size(), stdout);
+        }
+        std::fflush(stdout);
+    }
+    if (const char* sig = std::getenv("FAKE_GS_SIGNAL")) {
+        std::fflush(nullptr);
+        std::signal(std::atoi(sig), SIG_DFL);
+        std::raise(std::atoi(sig));
+    }
+    if (const char* status = std::getenv("FAKE_GS_EXIT")) {
+        return std::atoi(status);
+    }
+    return 0;
+}

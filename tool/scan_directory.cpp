@@ -1,0 +1,94 @@
+#include "tool/scan_directory.h"
+
+#include <cstring>
+#include <string>
+
+#include "containers/string_list.h"
+#include "tool/host.h"
+#include "tool/messages.h"
+
+namespace {
+
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Windows matches the pattern without regard to case, so ".PS" counts too.
+bool HasSuffix(const std::string& name, const std::string& suffix) {
+    if (name.size() < suffix.size()) {
+        return false;
+    }
+    std::string::size_type start = name.size() - suffix.size();
+    for (std::string::size_type i = 0; i < suffix.size(); ++i) {
+        if (AsciiLower(name[start + i]) != AsciiLower(suffix[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+int ScanDirectory(const char* directory, const char* extension, StringList* list,
+                  int keepExtension, ScanReport* report) {
+    ScanReport local;
+    ScanReport& rep = report != nullptr ? *report : local;
+    rep = ScanReport();
+
+    std::string dir = directory != nullptr ? directory : "";
+    std::string pattern = dir;
+    if (!pattern.empty() && pattern.back() == kPathSeparator) {
+        pattern += "*.";
+    } else {
+        pattern += kPathSeparator;
+        pattern += "*.";
+    }
+    pattern += extension;
+    std::string suffix = std::string(".") + extension;
+
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA(pattern.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) {
+        rep.error = GetLastError();
+        SetLastError(rep.error);
+        return -1;
+    }
+    do {
+        // Any directory is skipped, whatever other attributes it carries.
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            continue;
+        }
+        if (std::strcmp(data.cFileName, ".") == 0 || std::strcmp(data.cFileName, "..") == 0) {
+            continue;
+        }
+        std::string name = data.cFileName;
+        if (!HasSuffix(name, suffix)) {
+            continue; // a match of the system's looser rules, not of ours
+        }
+        std::string where = dir;
+        if (where.empty() || where.back() != kPathSeparator) {
+            where += kPathSeparator;
+        }
+        where += name;
+        // FIFOs, sockets and devices would make the converter block or fail.
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) != 0) {
+            ReportError(where, "not a regular file; skipped");
+            ++rep.refused;
+            continue;
+        }
+        if (keepExtension == 0) {
+            name.resize(name.size() - suffix.size());
+        }
+        if (list->Add(name.c_str()) == 0) {
+            bool tooLong = name.size() > static_cast<std::size_t>(StringList::SlotSize - 1);
+            ReportError(where, tooLong ? "file name too long; skipped" : "out of memory; skipped");
+            ++rep.refused;
+        }
+    } while (FindNextFileA(find, &data));
+
+    DWORD err = GetLastError();
+    if (err != ERROR_NO_MORE_FILES) {
+        rep.error = err;
+    }
+    int result = FindClose(find);
+    SetLastError(rep.error == ERROR_SUCCESS ? ERROR_NO_MORE_FILES : rep.error);
+    return result;
+}
