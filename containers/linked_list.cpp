@@ -7,7 +7,9 @@ LinkedList::LinkedList() : count(0) {
     RemoveAll();
 }
 
-LinkedList::~LinkedList() { RemoveAll(); }
+LinkedList::~LinkedList() {
+    RemoveAll();
+}
 
 ListNode* LinkedList::NodeAt(std::int32_t index) {
     ListNode* node = nullptr;

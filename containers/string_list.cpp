@@ -9,7 +9,9 @@
 namespace {
 
 // Byte order, each byte unsigned; strcmp promises exactly that.
-int CompareText(const char* a, const char* b) { return std::strcmp(a, b); }
+int CompareText(const char* a, const char* b) {
+    return std::strcmp(a, b);
+}
 
 void ExchangeTexts(char* a, char* b) {
     char temp[StringList::SlotSize + 1];
@@ -30,7 +32,9 @@ StringList::~StringList() {
     delete list;
 }
 
-std::int32_t StringList::GetCount() const { return list != nullptr ? list->GetCount() : 0; }
+std::int32_t StringList::GetCount() const {
+    return list != nullptr ? list->GetCount() : 0;
+}
 
 char* StringList::GetAt(std::int32_t index) {
     return list != nullptr ? static_cast<char*>(list->GetAt(index)) : nullptr;
@@ -121,8 +125,8 @@ std::int32_t StringList::Find(const char* text, std::int32_t partial) {
     std::int32_t count = GetCount();
     for (std::int32_t i = 0; i < count; ++i) {
         const char* entry = GetAt(i);
-        bool match = partial != 0 ? std::strstr(entry, text) != nullptr
-                                  : CompareText(entry, text) == 0;
+        bool match =
+            partial != 0 ? std::strstr(entry, text) != nullptr : CompareText(entry, text) == 0;
         if (match) {
             return i;
         }

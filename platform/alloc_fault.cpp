@@ -13,9 +13,13 @@ void SetAllocFailure(long nth, bool persistent) {
     g_persistent = persistent;
 }
 
-long AllocRequestCount() { return g_requests; }
+long AllocRequestCount() {
+    return g_requests;
+}
 
-long AllocFailureCount() { return g_failures; }
+long AllocFailureCount() {
+    return g_failures;
+}
 
 bool AllocShouldFail() {
     ++g_requests;

@@ -35,7 +35,9 @@ bool ResolveDirectory(const char* given, std::string* out) {
     return true;
 }
 
-void WriteOut(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+void WriteOut(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
 
 } // namespace
 

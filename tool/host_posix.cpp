@@ -18,7 +18,9 @@ const char kPathSeparator = '/';
 const char* const kConverterName = "gs";
 const char* const kUsageText = "morvel [gs dir] [ps dir]";
 
-bool IsAbsolutePath(const char* path) { return path != nullptr && path[0] == '/'; }
+bool IsAbsolutePath(const char* path) {
+    return path != nullptr && path[0] == '/';
+}
 
 std::string SystemErrorText(DWORD code) {
     switch (code) {
@@ -51,12 +53,14 @@ namespace {
 // the current directory first.
 bool ConverterInCurrentDirectory() {
     struct stat st;
-    return stat(kConverterName, &st) == 0 && S_ISREG(st.st_mode) && access(kConverterName, X_OK) == 0;
+    return stat(kConverterName, &st) == 0 && S_ISREG(st.st_mode) &&
+           access(kConverterName, X_OK) == 0;
 }
 
 std::string SignalText(int sig) {
     const char* name = strsignal(sig);
-    return "signal " + std::to_string(sig) + (name != nullptr ? std::string(" (") + name + ")" : "");
+    return "signal " + std::to_string(sig) +
+           (name != nullptr ? std::string(" (") + name + ")" : "");
 }
 
 } // namespace

@@ -1,3 +1,5 @@
 #include "tool/driver.h"
 
-int main(int argc, char** argv) { return RunDriver(argc, argv); }
+int main(int argc, char** argv) {
+    return RunDriver(argc, argv);
+}

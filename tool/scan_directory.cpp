@@ -9,7 +9,9 @@
 
 namespace {
 
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // Windows matches the pattern without regard to case, so ".PS" counts too.
 bool HasSuffix(const std::string& name, const std::string& suffix) {
@@ -27,8 +29,8 @@ bool HasSuffix(const std::string& name, const std::string& suffix) {
 
 } // namespace
 
-int ScanDirectory(const char* directory, const char* extension, StringList* list,
-                  int keepExtension, ScanReport* report) {
+int ScanDirectory(const char* directory, const char* extension, StringList* list, int keepExtension,
+                  ScanReport* report) {
     ScanReport local;
     ScanReport& rep = report != nullptr ? *report : local;
     rep = ScanReport();

@@ -22,5 +22,5 @@ struct ScanReport {
 // "." and extension; otherwise as found.
 // Returns -1 when the search finds nothing or cannot be started (the last
 // error and report->error tell which); otherwise the result of FindClose.
-int ScanDirectory(const char* directory, const char* extension, StringList* list,
-                  int keepExtension, ScanReport* report = nullptr);
+int ScanDirectory(const char* directory, const char* extension, StringList* list, int keepExtension,
+                  ScanReport* report = nullptr);

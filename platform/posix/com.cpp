@@ -21,4 +21,6 @@ LPVOID CoTaskMemRealloc(LPVOID pv, SIZE_T cb) {
     return std::realloc(pv, cb == 0 ? 1 : cb);
 }
 
-void CoTaskMemFree(LPVOID pv) { std::free(pv); }
+void CoTaskMemFree(LPVOID pv) {
+    std::free(pv);
+}

@@ -117,7 +117,9 @@ bool NextMatch(FindState* state, WIN32_FIND_DATAA* data) {
     }
 }
 
-bool IsValidHandle(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+bool IsValidHandle(HANDLE h) {
+    return h != nullptr && h != INVALID_HANDLE_VALUE;
+}
 
 } // namespace
 

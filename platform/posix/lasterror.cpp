@@ -5,9 +5,13 @@
 // Per thread, as on Windows.
 static thread_local DWORD t_lastError = ERROR_SUCCESS;
 
-DWORD GetLastError() { return t_lastError; }
+DWORD GetLastError() {
+    return t_lastError;
+}
 
-void SetLastError(DWORD code) { t_lastError = code; }
+void SetLastError(DWORD code) {
+    t_lastError = code;
+}
 
 DWORD Win32ErrorFromErrno(int err) {
     switch (err) {

@@ -173,8 +173,8 @@ TEST(FullPathName, JoinsRelativeNamesToTheCurrentDirectory) {
     for (const Case& k : cases) {
         char* filePart = nullptr;
         std::string out(4096, '\0');
-        DWORD len = GetFullPathNameA(k.in.c_str(), static_cast<DWORD>(out.size()), &out[0],
-                                     &filePart);
+        DWORD len =
+            GetFullPathNameA(k.in.c_str(), static_cast<DWORD>(out.size()), &out[0], &filePart);
         ASSERT_EQ(len, k.out.size()) << k.in;
         out.resize(len);
         EXPECT_EQ(out, k.out) << k.in;

@@ -4,4 +4,6 @@
 #include "tests/support/test_support.h"
 
 // Windows' file search ignores case; a POSIX glob does not.
-inline bool HostMatchesIgnoringCase() { return kTestSeparator == '\\'; }
+inline bool HostMatchesIgnoringCase() {
+    return kTestSeparator == '\\';
+}

@@ -30,16 +30,17 @@ void WriteFile(const std::string& path, const std::string& content);
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
 void MakeDir(const std::string& path);
+void MakeExecutable(const std::string& path);
 // Names of the directory's entries, "." and ".." left out, sorted.
 std::vector<std::string> ListDir(const std::string& path);
 
 struct ProcessResult {
     bool started = false;
-    bool exited = false;   // ended by exit (status valid)
-    int status = -1;       // exit status
-    int signal = 0;        // POSIX: the signal that ended it
-    std::string out;       // everything written to stdout, byte for byte
-    std::string err;       // everything written to stderr
+    bool exited = false; // ended by exit (status valid)
+    int status = -1;     // exit status
+    int signal = 0;      // POSIX: the signal that ended it
+    std::string out;     // everything written to stdout, byte for byte
+    std::string err;     // everything written to stderr
 };
 
 // Runs argv[0] with the arguments that follow, in cwd (empty: the current

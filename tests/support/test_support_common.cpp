@@ -64,6 +64,13 @@ void MakeDir(const std::string& path) {
     fs::create_directories(fs::path(path), ec);
 }
 
+void MakeExecutable(const std::string& path) {
+    std::error_code ec;
+    fs::permissions(fs::path(path),
+                    fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec,
+                    fs::perm_options::add, ec);
+}
+
 std::vector<std::string> ListDir(const std::string& path) {
     std::vector<std::string> names;
     std::error_code ec;

@@ -30,9 +30,18 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
         args.push_back(const_cast<char*>(a.c_str()));
     }
     args.push_back(nullptr);
+    // Settings given here replace the inherited ones of the same name.
     std::vector<std::string> envStore;
     for (char** e = environ; *e != nullptr; ++e) {
-        envStore.push_back(*e);
+        std::string entry = *e;
+        std::string name = entry.substr(0, entry.find('='));
+        bool replaced = false;
+        for (const std::string& x : extraEnv) {
+            replaced = replaced || x.compare(0, name.size() + 1, name + "=") == 0;
+        }
+        if (!replaced) {
+            envStore.push_back(entry);
+        }
     }
     for (const std::string& e : extraEnv) {
         envStore.push_back(e);
