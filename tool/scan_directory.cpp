@@ -80,8 +80,13 @@ int ScanDirectory(const char* directory, const char* extension, StringList* list
             name.resize(name.size() - suffix.size());
         }
         if (list->Add(name.c_str()) == 0) {
-            bool tooLong = name.size() > static_cast<std::size_t>(StringList::SlotSize - 1);
-            ReportError(where, tooLong ? "file name too long; skipped" : "out of memory; skipped");
+            const char* why = "out of memory; skipped";
+            if (name.size() > static_cast<std::size_t>(StringList::SlotSize - 1)) {
+                why = "file name too long; skipped";
+            } else if (list->Find(name.c_str(), 0) != -1) {
+                why = "already listed; skipped";
+            }
+            ReportError(where, why);
             ++rep.refused;
         }
     } while (FindNextFileA(find, &data));
