@@ -6,7 +6,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/lib.sh"
-need_packages cmake g++ make libgtest-dev googletest ghostscript libjpeg-turbo-progs clang-format
+need_packages cmake g++ make libgtest-dev googletest ghostscript libjpeg-turbo-progs clang-format valgrind
 
 start=$(date +%s)
 cd "$root"

@@ -7,6 +7,10 @@
 //   FAKE_GS_FLOOD    write this many bytes to stdout first
 //   FAKE_GS_WRITE    when set, create the output file named after -o
 //                    (with "%%" read back as "%", as Ghostscript does)
+//   FAKE_GS_INPUT    when set, fail (status 1) if the input file is missing,
+//                    as Ghostscript does
+//   FAKE_GS_REMOVE   remove this path (recursively) before anything else
+//   FAKE_GS_CLOSE    when set, close stdin, stdout and stderr first
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -47,6 +51,22 @@ int main(int argc, char** argv) {
                 Record(log, argv[i]);
             }
             std::fclose(log);
+        }
+    }
+
+    if (const char* victim = std::getenv("FAKE_GS_REMOVE")) {
+        std::error_code ec;
+        std::filesystem::remove_all(victim, ec);
+    }
+    if (std::getenv("FAKE_GS_CLOSE") != nullptr) {
+        std::fclose(stdin);
+        std::fclose(stdout);
+        std::fclose(stderr);
+    }
+    if (std::getenv("FAKE_GS_INPUT") != nullptr && argc > 1) {
+        std::error_code ec;
+        if (!std::filesystem::exists(argv[argc - 1], ec)) {
+            return 1;
         }
     }
 
