@@ -34,8 +34,13 @@ int ScanDirectory(const char* directory, const char* extension, StringList* list
     ScanReport local;
     ScanReport& rep = report != nullptr ? *report : local;
     rep = ScanReport();
+    if (directory == nullptr || extension == nullptr || list == nullptr) {
+        rep.error = ERROR_INVALID_PARAMETER;
+        SetLastError(rep.error);
+        return -1;
+    }
 
-    std::string dir = directory != nullptr ? directory : "";
+    std::string dir = directory;
     std::string pattern = dir;
     if (!pattern.empty() && pattern.back() == kPathSeparator) {
         pattern += "*.";
