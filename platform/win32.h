@@ -20,3 +20,4 @@
 #endif
 
 #include "platform/alloc_fault.h"
+#include "platform/message_box_hook.h"

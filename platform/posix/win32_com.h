@@ -9,3 +9,14 @@
 LPVOID CoTaskMemAlloc(SIZE_T cb);
 LPVOID CoTaskMemRealloc(LPVOID pv, SIZE_T cb);
 void CoTaskMemFree(LPVOID pv);
+
+typedef WCHAR OLECHAR;
+typedef OLECHAR* BSTR;
+
+// Automation strings laid out as on Windows: a 32-bit byte count, then the
+// text and a terminator; the BSTR points at the text. Allocated from the task
+// allocator, so the failure switch reaches them. SysAllocString of null is
+// null; SysFreeString and SysStringLen accept null.
+BSTR SysAllocString(const OLECHAR* psz);
+void SysFreeString(BSTR bstrString);
+UINT SysStringLen(BSTR pbstr);

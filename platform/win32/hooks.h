@@ -4,9 +4,16 @@
 #pragma once
 
 #include <windows.h>
+#include <oleauto.h>
 
 LPVOID MorvelCoTaskMemAlloc(SIZE_T cb);
 LPVOID MorvelCoTaskMemRealloc(LPVOID pv, SIZE_T cb);
 
 #define CoTaskMemAlloc MorvelCoTaskMemAlloc
 #define CoTaskMemRealloc MorvelCoTaskMemRealloc
+
+BSTR MorvelSysAllocString(const OLECHAR* psz);
+int MorvelMessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
+
+#define SysAllocString MorvelSysAllocString
+#define MessageBoxA MorvelMessageBoxA

@@ -1,0 +1,120 @@
+// GetNumberFormatA with an explicit format record, on either host.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/win32.h"
+
+namespace {
+
+char g_point[] = ".";
+char g_comma[] = ",";
+
+NUMBERFMTA Format(UINT digits, UINT leadingZero, UINT grouping, UINT negativeOrder) {
+    NUMBERFMTA f;
+    f.NumDigits = digits;
+    f.LeadingZero = leadingZero;
+    f.Grouping = grouping;
+    f.lpDecimalSep = g_point;
+    f.lpThousandSep = g_comma;
+    f.NegativeOrder = negativeOrder;
+    return f;
+}
+
+// The formatted text, or "<fail N>" with the last error.
+std::string Formatted(const char* value, const NUMBERFMTA& f) {
+    char out[64];
+    SetLastError(0);
+    int n = GetNumberFormatA(0, 0, value, &f, out, sizeof out);
+    if (n == 0) {
+        return "<fail " + std::to_string(GetLastError()) + ">";
+    }
+    EXPECT_EQ(static_cast<std::size_t>(n), std::string(out).size() + 1);
+    return out;
+}
+
+const std::string kInvalid = "<fail " + std::to_string(ERROR_INVALID_PARAMETER) + ">";
+
+} // namespace
+
+TEST(NumberFormat, GroupsIntegersByThree) {
+    NUMBERFMTA f = Format(0, 0, 3, 1);
+    EXPECT_EQ(Formatted("1234567", f), "1,234,567");
+    EXPECT_EQ(Formatted("-1234567", f), "-1,234,567");
+    EXPECT_EQ(Formatted("999", f), "999");
+    EXPECT_EQ(Formatted("1000", f), "1,000");
+    EXPECT_EQ(Formatted("-100", f), "-100");
+    EXPECT_EQ(Formatted("0", f), "0");
+    EXPECT_EQ(Formatted("-2147483648", f), "-2,147,483,648");
+
+    char out[20];
+    EXPECT_EQ(GetNumberFormatA(0, 0, "-2147483648", &f, out, 20), 15);
+    EXPECT_EQ(GetNumberFormatA(0, 0, "-2147483648", &f, nullptr, 0), 15);
+    EXPECT_EQ(Formatted("12345", Format(0, 0, 0, 1)), "12345");
+}
+
+TEST(NumberFormat, TooSmallBufferFails) {
+    NUMBERFMTA f = Format(0, 0, 3, 1);
+    char out[10];
+    SetLastError(0);
+    EXPECT_EQ(GetNumberFormatA(0, 0, "1234567", &f, out, 9), 0);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_EQ(GetNumberFormatA(0, 0, "1234567", &f, out, 10), 10);
+    EXPECT_STREQ(out, "1,234,567");
+}
+
+TEST(NumberFormat, MalformedNumbersAndArgumentsFail) {
+    NUMBERFMTA f = Format(0, 0, 3, 1);
+    for (const char* bad : {"", "-", ".", "12a", "1.2.3", "--1", "1-", "+1", " 1", "1 ", "1,000"}) {
+        EXPECT_EQ(Formatted(bad, f), kInvalid) << '"' << bad << '"';
+    }
+    char out[20];
+    SetLastError(0);
+    EXPECT_EQ(GetNumberFormatA(0, 0, nullptr, &f, out, 20), 0);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    SetLastError(0);
+    EXPECT_EQ(GetNumberFormatA(0, 0, "1", &f, nullptr, 20), 0);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    NUMBERFMTA noSeparator = f;
+    noSeparator.lpThousandSep = nullptr;
+    EXPECT_EQ(Formatted("1", noSeparator), kInvalid);
+    // With a record of its own, the call takes no flags.
+    SetLastError(0);
+    EXPECT_EQ(GetNumberFormatA(0, LOCALE_NOUSEROVERRIDE, "1", &f, out, 20), 0);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_FLAGS));
+}
+
+TEST(NumberFormat, DecimalsRoundAndPad) {
+    NUMBERFMTA f = Format(2, 1, 3, 1);
+    EXPECT_EQ(Formatted("1234.5", f), "1,234.50");
+    EXPECT_EQ(Formatted("1234.567", f), "1,234.57");
+    EXPECT_EQ(Formatted("1234.564", f), "1,234.56");
+    EXPECT_EQ(Formatted("999.995", f), "1,000.00");
+    EXPECT_EQ(Formatted("7", f), "7.00");
+    EXPECT_EQ(Formatted(".5", f), "0.50");
+    EXPECT_EQ(Formatted("5.", f), "5.00");
+    EXPECT_EQ(Formatted(".5", Format(2, 0, 3, 1)), ".50");
+    EXPECT_EQ(Formatted("2.5", Format(0, 0, 3, 1)), "3");
+    EXPECT_EQ(Formatted("2.49", Format(0, 0, 3, 1)), "2");
+    EXPECT_EQ(Formatted("9.9", Format(0, 0, 3, 1)), "10");
+}
+
+TEST(NumberFormat, SeparatorsAndNegativeOrders) {
+    char decimal[] = " dec ";
+    char thousand[] = "'";
+    NUMBERFMTA f = Format(1, 1, 3, 1);
+    f.lpDecimalSep = decimal;
+    f.lpThousandSep = thousand;
+    EXPECT_EQ(Formatted("1234567.25", f), "1'234'567 dec 3");
+
+    const char* expected[] = {"(1,234.5)", "-1,234.5", "- 1,234.5", "1,234.5-", "1,234.5 -"};
+    for (UINT order = 0; order < 5; ++order) {
+        EXPECT_EQ(Formatted("-1234.5", Format(1, 1, 3, order)), expected[order]) << order;
+        EXPECT_EQ(Formatted("1234.5", Format(1, 1, 3, order)), "1,234.5") << order;
+    }
+}
+
+TEST(NumberFormat, IndianGrouping) {
+    EXPECT_EQ(Formatted("123456789", Format(0, 0, 32, 1)), "12,34,56,789");
+    EXPECT_EQ(Formatted("1234", Format(0, 0, 32, 1)), "1,234");
+}
