@@ -1,0 +1,216 @@
+// Allocation failure at every site, in the manner of SQLite's tests: a
+// realistic scenario per container runs again and again, the 1st, 2nd, ...
+// k-th counted allocation failing in turn (once, or from k on), until a run
+// meets no failure. At each k the operation that met the failure must say so
+// where its interface can, and the container must still hold exactly what a
+// model says: what it held before, plus whatever succeeded. Leaks show in
+// the sanitizer build, where LeakSanitizer checks the process at exit.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "containers/linked_list.h"
+#include "containers/string_list.h"
+#include "platform/alloc_fault.h"
+
+namespace {
+
+struct AllocFailureOff {
+    ~AllocFailureOff() { SetAllocFailure(0); }
+};
+
+// Whether an allocation failed while fn ran.
+bool FailsDuring(const std::function<void()>& fn) {
+    long before = AllocFailureCount();
+    fn();
+    return AllocFailureCount() > before;
+}
+
+// Runs the scenario again and again with the k-th allocation failing, k = 1,
+// 2, ..., until a run has no failure. The scenario sets up what it holds
+// before the faults, then calls faults() to arm the switch. At the end a
+// clean run must make exactly k - 1 allocations, so that every one of them
+// was failed once.
+using Faults = std::function<void()>;
+
+void Sweep(bool persistent, void (*scenario)(const Faults& faults)) {
+    AllocFailureOff off;
+    const long limit = 100000; // far above any scenario here
+    long k = 1;
+    for (; k < limit; ++k) {
+        SCOPED_TRACE(testing::Message() << "allocation " << k << (persistent ? " and on" : ""));
+        scenario([&] { SetAllocFailure(k, persistent); });
+        bool failed = AllocFailureCount() > 0;
+        SetAllocFailure(0);
+        if (testing::Test::HasFatalFailure() || !failed) {
+            break;
+        }
+    }
+    ASSERT_LT(k, limit);
+    scenario([] { SetAllocFailure(0); });
+    EXPECT_EQ(AllocRequestCount(), k - 1) << "the sweep stopped before the last allocation";
+    EXPECT_GT(k, 10) << "the scenario should allocate more than a handful of times";
+}
+
+std::vector<std::string> Texts(StringList& list) {
+    std::vector<std::string> texts;
+    for (std::int32_t i = 0; i < list.GetCount(); ++i) {
+        texts.push_back(list.GetAt(i));
+    }
+    return texts;
+}
+
+bool ByteLess(const std::string& a, const std::string& b) {
+    return std::strcmp(a.c_str(), b.c_str()) < 0;
+}
+
+// The string list as the driver uses it, and a little more: fill with
+// duplicates refused, sort, remove, refill after the removals, search.
+void StringListScenario(const Faults& faults) {
+    StringList* list = new StringList;
+    // Held before the faults begin: must survive every one of them.
+    ASSERT_EQ(list->Add("kept"), 1);
+    ASSERT_EQ(list->Add("also kept"), 1);
+    std::vector<std::string> model = {"kept", "also kept"};
+    std::vector<std::string> lent = {list->GetAt(0), list->GetAt(1)};
+    faults();
+
+    list->SetRejectDuplicates(1);
+    const char* names[] = {"report", "b", "A", "report", "zz", "", "a", "kept", "m", "q"};
+    auto add = [&](const std::string& text) {
+        int result = 0;
+        bool failed = FailsDuring([&] { result = list->Add(text.c_str()); });
+        bool duplicate = std::find(model.begin(), model.end(), text) != model.end();
+        if (failed || duplicate) {
+            EXPECT_EQ(result, 0) << text;
+        } else {
+            EXPECT_EQ(result, 1) << text;
+            model.push_back(text);
+        }
+        EXPECT_EQ(Texts(*list), model);
+    };
+    for (const char* name : names) {
+        add(name);
+    }
+    for (int i = 0; i < 12; ++i) {
+        add("file" + std::to_string(i));
+    }
+
+    list->Sort(1);
+    std::sort(model.begin(), model.end(), ByteLess);
+    EXPECT_EQ(Texts(*list), model);
+
+    // Remove every other entry from the front, then refill the gaps.
+    for (std::int32_t i = 0; i < static_cast<std::int32_t>(model.size()); ++i) {
+        // The next entry slides into i, so stepping by one skips one.
+        EXPECT_EQ(list->RemoveAt(i), 1);
+        model.erase(model.begin() + i);
+    }
+    EXPECT_EQ(Texts(*list), model);
+    for (int i = 0; i < 6; ++i) {
+        add("again" + std::to_string(i));
+    }
+    list->Sort(0);
+    std::sort(model.begin(), model.end(), ByteLess);
+    std::reverse(model.begin(), model.end());
+    EXPECT_EQ(Texts(*list), model);
+
+    for (const std::string& text : lent) {
+        auto at = std::find(model.begin(), model.end(), text);
+        std::int32_t expected =
+            at == model.end() ? -1 : static_cast<std::int32_t>(at - model.begin());
+        EXPECT_EQ(list->Find(text.c_str(), 0), expected) << text;
+    }
+    delete list;
+}
+
+TEST(AllocSweep, StringListFillSortRemove) {
+    Sweep(false, StringListScenario);
+}
+
+TEST(AllocSweep, StringListFillSortRemoveFailingFromThenOn) {
+    Sweep(true, StringListScenario);
+}
+
+// Items are addresses in this pool; the list must never touch them.
+char pool[64];
+
+std::vector<void*> Items(LinkedList& list) {
+    std::vector<void*> items;
+    for (std::int32_t i = 0; i < list.GetCount(); ++i) {
+        items.push_back(list.GetAt(i));
+    }
+    return items;
+}
+
+// Appends and inserts at the front, the middle and the end, with removals
+// between, reading back after each step.
+void LinkedListScenario(const Faults& faults) {
+    LinkedList list;
+    list.Append(&pool[0]);
+    list.Append(&pool[1]);
+    std::vector<void*> model = {&pool[0], &pool[1]};
+    ASSERT_EQ(Items(list), model);
+    faults();
+
+    for (int i = 2; i < 40; ++i) {
+        void* item = &pool[i];
+        std::int32_t count = list.GetCount();
+        switch (i % 4) {
+        case 0: {
+            bool failed = FailsDuring([&] { list.Append(item); });
+            if (!failed) {
+                model.push_back(item);
+            }
+            break;
+        }
+        case 1:
+        case 2: {
+            // Front, or the middle through a cursor just set next to it.
+            std::int32_t index = i % 4 == 1 ? 0 : count / 2;
+            list.GetAt(index - 1);
+            int result = 0;
+            bool failed = FailsDuring([&] { result = list.InsertAt(index, item); });
+            EXPECT_EQ(result, failed ? 0 : 1) << index;
+            if (!failed) {
+                // Index count-1 appends after the last item.
+                std::int32_t at = index == count - 1 ? count : index;
+                model.insert(model.begin() + at, item);
+            }
+            break;
+        }
+        default: {
+            // Index count-1 appends after the last item.
+            int result = 0;
+            bool failed = FailsDuring([&] { result = list.InsertAt(count - 1, item); });
+            EXPECT_EQ(result, failed ? 0 : 1);
+            if (!failed) {
+                model.push_back(item);
+            }
+            if (i % 8 == 7 && list.GetCount() > 3) {
+                EXPECT_EQ(list.RemoveAt(1), 1);
+                model.erase(model.begin() + 1);
+            }
+            break;
+        }
+        }
+        ASSERT_EQ(Items(list), model) << "step " << i;
+    }
+    EXPECT_EQ(list.Swap(0, list.GetCount() - 1), 1);
+    std::swap(model.front(), model.back());
+    EXPECT_EQ(Items(list), model);
+}
+
+TEST(AllocSweep, LinkedListAppendInsertRemove) {
+    Sweep(false, LinkedListScenario);
+}
+
+TEST(AllocSweep, LinkedListAppendInsertRemoveFailingFromThenOn) {
+    Sweep(true, LinkedListScenario);
+}
+
+} // namespace
