@@ -1,15 +1,12 @@
-// Allocation failure at every site, in the manner of SQLite's tests: a
-// realistic scenario per container runs again and again, the 1st, 2nd, ...
-// k-th counted allocation failing in turn (once, or from k on), until a run
-// meets no failure. At each k the operation that met the failure must say so
-// where its interface can, and the container must still hold exactly what a
-// model says: what it held before, plus whatever succeeded. Leaks show in
-// the sanitizer build, where LeakSanitizer checks the process at exit.
+// Allocation failure at every site, one realistic scenario per container.
+// At each failing allocation the operation that met it must say so where its
+// interface can, and the container must still hold exactly what a model
+// says: what it held before, plus whatever succeeded. Leaks show in the
+// sanitizer build, where LeakSanitizer checks the process at exit.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,45 +15,9 @@
 #include "containers/ptr_array.h"
 #include "containers/string_list.h"
 #include "platform/alloc_fault.h"
+#include "tests/support/alloc_sweep.h"
 
 namespace {
-
-struct AllocFailureOff {
-    ~AllocFailureOff() { SetAllocFailure(0); }
-};
-
-// Whether an allocation failed while fn ran.
-bool FailsDuring(const std::function<void()>& fn) {
-    long before = AllocFailureCount();
-    fn();
-    return AllocFailureCount() > before;
-}
-
-// Runs the scenario again and again with the k-th allocation failing, k = 1,
-// 2, ..., until a run has no failure. The scenario sets up what it holds
-// before the faults, then calls faults() to arm the switch. At the end a
-// clean run must make exactly k - 1 allocations, so that every one of them
-// was failed once.
-using Faults = std::function<void()>;
-
-void Sweep(bool persistent, void (*scenario)(const Faults& faults), long minAllocations) {
-    AllocFailureOff off;
-    const long limit = 100000; // far above any scenario here
-    long k = 1;
-    for (; k < limit; ++k) {
-        SCOPED_TRACE(testing::Message() << "allocation " << k << (persistent ? " and on" : ""));
-        scenario([&] { SetAllocFailure(k, persistent); });
-        bool failed = AllocFailureCount() > 0;
-        SetAllocFailure(0);
-        if (testing::Test::HasFatalFailure() || !failed) {
-            break;
-        }
-    }
-    ASSERT_LT(k, limit);
-    scenario([] { SetAllocFailure(0); });
-    EXPECT_EQ(AllocRequestCount(), k - 1) << "the sweep stopped before the last allocation";
-    EXPECT_GE(k - 1, minAllocations) << "the scenario allocates less than it should";
-}
 
 std::vector<std::string> Texts(StringList& list) {
     std::vector<std::string> texts;
@@ -131,11 +92,11 @@ void StringListScenario(const Faults& faults) {
 }
 
 TEST(AllocSweep, StringListFillSortRemove) {
-    Sweep(false, StringListScenario, 30);
+    SweepAllocFailures(false, StringListScenario, 30);
 }
 
 TEST(AllocSweep, StringListFillSortRemoveFailingFromThenOn) {
-    Sweep(true, StringListScenario, 30);
+    SweepAllocFailures(true, StringListScenario, 30);
 }
 
 // Items are addresses in this pool; the list must never touch them.
@@ -208,11 +169,11 @@ void LinkedListScenario(const Faults& faults) {
 }
 
 TEST(AllocSweep, LinkedListAppendInsertRemove) {
-    Sweep(false, LinkedListScenario, 30);
+    SweepAllocFailures(false, LinkedListScenario, 30);
 }
 
 TEST(AllocSweep, LinkedListAppendInsertRemoveFailingFromThenOn) {
-    Sweep(true, LinkedListScenario, 30);
+    SweepAllocFailures(true, LinkedListScenario, 30);
 }
 
 std::vector<PtrArray::Value> Values(const PtrArray& array) {
@@ -286,11 +247,11 @@ void PtrArrayScenario(const Faults& faults) {
 }
 
 TEST(AllocSweep, PtrArrayGrowAssignRegrow) {
-    Sweep(false, PtrArrayScenario, 5);
+    SweepAllocFailures(false, PtrArrayScenario, 5);
 }
 
 TEST(AllocSweep, PtrArrayGrowAssignRegrowFailingFromThenOn) {
-    Sweep(true, PtrArrayScenario, 5);
+    SweepAllocFailures(true, PtrArrayScenario, 5);
 }
 
 std::vector<unsigned char> Bytes(const MemBuffer& buffer) {
@@ -363,11 +324,11 @@ void MemBufferScenario(const Faults& faults) {
 }
 
 TEST(AllocSweep, MemBufferGrowOverwriteRead) {
-    Sweep(false, MemBufferScenario, 20);
+    SweepAllocFailures(false, MemBufferScenario, 20);
 }
 
 TEST(AllocSweep, MemBufferGrowOverwriteReadFailingFromThenOn) {
-    Sweep(true, MemBufferScenario, 20);
+    SweepAllocFailures(true, MemBufferScenario, 20);
 }
 
 } // namespace
