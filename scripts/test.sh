@@ -31,6 +31,9 @@ if [ -x "$root/scripts/check-package.sh" ]; then
     "$root/scripts/check-package.sh"
 fi
 
+echo "== fuzzers"
+"$root/scripts/fuzz.sh" "${MORVEL_FUZZ_SECONDS:-10}"
+
 if [ "${MORVEL_SKIP_WINDOWS:-0}" != 1 ] && [ -x "$root/scripts/test-windows.sh" ]; then
     echo "== Windows builds, tests under Wine"
     "$root/scripts/test-windows.sh"
