@@ -85,7 +85,9 @@ int FormatThousands(std::int32_t value, char* out) {
     char thousandSep[] = ",";
     NUMBERFMTA fmt;
     fmt.NumDigits = 0;
-    fmt.LeadingZero = 0;
+    // Without decimals this only decides whether 0 shows as "0" or, as
+    // Windows formats a zero whole part without a leading zero, as nothing.
+    fmt.LeadingZero = 1;
     fmt.Grouping = 3;
     fmt.lpDecimalSep = decimalSep;
     fmt.lpThousandSep = thousandSep;

@@ -6,8 +6,6 @@
 
 namespace {
 
-const char kNegativeSign[] = "-";
-
 char g_defaultDecimal[] = ".";
 char g_defaultThousand[] = ",";
 
@@ -19,7 +17,8 @@ int Fail(DWORD error) {
     return 0;
 }
 
-// The text of lpValue split at its point; false when it is not a number.
+// The text of lpValue split at its point, leading zeros of the whole part
+// dropped; false when it is not a number.
 bool ParseNumber(const char* value, bool* negative, std::string* whole, std::string* fraction) {
     const char* p = value;
     *negative = *p == '-';
@@ -27,16 +26,22 @@ bool ParseNumber(const char* value, bool* negative, std::string* whole, std::str
         ++p;
     }
     bool point = false;
+    bool digits = false;
     for (; *p != '\0'; ++p) {
         if (*p >= '0' && *p <= '9') {
-            (point ? fraction : whole)->push_back(*p);
+            digits = true;
+            if (point) {
+                fraction->push_back(*p);
+            } else if (*p != '0' || !whole->empty()) {
+                whole->push_back(*p);
+            }
         } else if (*p == '.' && !point) {
             point = true;
         } else {
             return false;
         }
     }
-    return !whole->empty() || !fraction->empty();
+    return digits;
 }
 
 // Adds one to the last digit of whole + fraction, carrying to the left.
@@ -53,22 +58,27 @@ void RoundUp(std::string* whole, std::string* fraction) {
     whole->insert(whole->begin(), '1');
 }
 
-// Group sizes from the right: Grouping 0 means none, 1 to 9 that size
-// throughout, 32 a group of three and then groups of two.
+// Grouping lists group sizes from the point leftwards as decimal digits,
+// most significant first: 3 is 3;3;3..., 32 is 3;2;2..., 320 is 3;2 and then
+// no more separators. The last size repeats unless it is 0.
 std::string GroupDigits(const std::string& digits, UINT grouping, const char* separator) {
-    if (grouping == 0) {
-        return digits;
-    }
-    std::size_t size = grouping == 32 ? 3 : grouping;
+    std::string sizes = std::to_string(grouping);
+    std::size_t next = 0;
+    std::size_t size = 0;
     std::size_t left = digits.size();
     std::string tail; // the groups already split off, separators included
-    while (left > size) {
+    for (;;) {
+        if (next < sizes.size()) {
+            size = static_cast<std::size_t>(sizes[next++] - '0');
+        } else if (sizes.back() == '0') {
+            size = 0;
+        }
+        if (size == 0 || left <= size) {
+            break;
+        }
         tail.insert(0, digits, left - size, size);
         tail.insert(0, separator);
         left -= size;
-        if (grouping == 32) {
-            size = 2;
-        }
     }
     return digits.substr(0, left) + tail;
 }
@@ -86,8 +96,7 @@ int GetNumberFormatA(LCID Locale, DWORD dwFlags, LPCSTR lpValue, const NUMBERFMT
         return Fail(ERROR_INVALID_FLAGS);
     }
     const NUMBERFMTA& fmt = lpFormat != nullptr ? *lpFormat : kDefaultFormat;
-    if (fmt.lpDecimalSep == nullptr || fmt.lpThousandSep == nullptr || fmt.NumDigits > 9 ||
-        (fmt.Grouping > 9 && fmt.Grouping != 32) || fmt.NegativeOrder > 4) {
+    if (fmt.lpDecimalSep == nullptr || fmt.lpThousandSep == nullptr || fmt.NegativeOrder > 4) {
         return Fail(ERROR_INVALID_PARAMETER);
     }
     bool negative;
@@ -97,6 +106,9 @@ int GetNumberFormatA(LCID Locale, DWORD dwFlags, LPCSTR lpValue, const NUMBERFMT
         return Fail(ERROR_INVALID_PARAMETER);
     }
 
+    // Zeros that pad the decimals are counted, not built, so a large
+    // NumDigits costs nothing unless the caller's buffer holds them.
+    std::size_t padding = 0;
     if (fraction.size() > fmt.NumDigits) {
         bool up = fraction[fmt.NumDigits] >= '5';
         fraction.resize(fmt.NumDigits);
@@ -104,48 +116,41 @@ int GetNumberFormatA(LCID Locale, DWORD dwFlags, LPCSTR lpValue, const NUMBERFMT
             RoundUp(&whole, &fraction);
         }
     } else {
-        fraction.append(fmt.NumDigits - fraction.size(), '0');
+        padding = fmt.NumDigits - fraction.size();
     }
-    // A number always shows a digit: without decimals the zero stays.
-    if (whole.empty() && (fmt.LeadingZero != 0 || fraction.empty())) {
+    if (whole.empty() && fmt.LeadingZero != 0) {
         whole = "0";
     }
 
-    std::string number = GroupDigits(whole, fmt.Grouping, fmt.lpThousandSep);
-    if (!fraction.empty()) {
-        number += fmt.lpDecimalSep;
-        number += fraction;
-    }
+    std::string head; // everything before the padding zeros
+    std::string tail; // everything after them
     if (negative) {
-        switch (fmt.NegativeOrder) {
-        case 0:
-            number = "(" + number + ")";
-            break;
-        case 1:
-            number = kNegativeSign + number;
-            break;
-        case 2:
-            number = std::string(kNegativeSign) + " " + number;
-            break;
-        case 3:
-            number += kNegativeSign;
-            break;
-        default:
-            number = number + " " + kNegativeSign;
-            break;
-        }
+        static const char* const kBefore[] = {"(", "-", "- ", "", ""};
+        static const char* const kAfter[] = {")", "", "", "-", " -"};
+        head = kBefore[fmt.NegativeOrder];
+        tail = kAfter[fmt.NegativeOrder];
+    }
+    head += GroupDigits(whole, fmt.Grouping, fmt.lpThousandSep);
+    if (fmt.NumDigits > 0) {
+        head += fmt.lpDecimalSep;
+        head += fraction;
     }
 
-    if (number.size() + 1 > static_cast<std::size_t>(INT_MAX)) {
+    unsigned long long needed = head.size() + padding + tail.size() + 1;
+    if (needed > INT_MAX) {
         return Fail(ERROR_INSUFFICIENT_BUFFER);
     }
-    int needed = static_cast<int>(number.size() + 1);
     if (cchNumber == 0) {
-        return needed;
+        return static_cast<int>(needed);
     }
-    if (cchNumber < needed) {
+    if (static_cast<unsigned long long>(cchNumber) < needed) {
         return Fail(ERROR_INSUFFICIENT_BUFFER);
     }
-    std::memcpy(lpNumberStr, number.c_str(), number.size() + 1);
-    return needed;
+    char* out = lpNumberStr;
+    std::memcpy(out, head.data(), head.size());
+    out += head.size();
+    std::memset(out, '0', padding);
+    out += padding;
+    std::memcpy(out, tail.c_str(), tail.size() + 1);
+    return static_cast<int>(needed);
 }

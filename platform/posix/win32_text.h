@@ -62,12 +62,14 @@ typedef NUMBERFMTA NUMBERFMT;
 // negative sign "-", and without lpFormat 2 digits, leading zero, grouping
 // 3, "." and ",", negative order 1. lpValue: an optional '-' first, digits
 // with at most one '.', at least one digit; anything else fails with
-// ERROR_INVALID_PARAMETER, as do null separators, NumDigits above 9,
-// Grouping other than 0 to 9 or 32, NegativeOrder above 4. dwFlags must be 0
-// with lpFormat (else ERROR_INVALID_FLAGS). Excess decimals round half up.
-// Returns the characters written, terminator included; with cchNumber 0 the
-// size needed; 0 with ERROR_INSUFFICIENT_BUFFER (nothing written) when the
-// buffer is too small.
+// ERROR_INVALID_PARAMETER, as do null separators and NegativeOrder above 4.
+// dwFlags must be 0 with lpFormat (else ERROR_INVALID_FLAGS). As on Windows,
+// leading zeros of the whole part go, and a whole part of zero shows only
+// with LeadingZero ("0.5" is ".50" without it); excess decimals round half
+// up; Grouping's decimal digits are the group sizes from the point leftwards,
+// the last repeating unless it is 0 (32: 12,34,567). Returns the characters
+// written, terminator included; with cchNumber 0 the size needed; 0 with
+// ERROR_INSUFFICIENT_BUFFER (nothing written) when the buffer is too small.
 int GetNumberFormatA(LCID Locale, DWORD dwFlags, LPCSTR lpValue, const NUMBERFMTA* lpFormat,
                      LPSTR lpNumberStr, int cchNumber);
 
