@@ -1,0 +1,117 @@
+// The driver's list work on one directory, without any conversion: the scan
+// into a StringList, one read of every entry in ascending order (as the
+// driver's loop reads them), then deleting the list. Prints one line:
+//   names=N scan_ns=... read_ns=... free_ns=... heap_per_entry=... rss_per_entry=...
+// and fails (status 1) unless exactly the expected names came back.
+//
+// usage: bench_scan_growth <directory> <expected count>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include <malloc.h>
+#include <unistd.h>
+
+#include "containers/string_list.h"
+#include "tool/scan_directory.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+long long NanosSince(Clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - start).count();
+}
+
+// Bytes handed out by malloc and not yet freed.
+long long HeapInUse() {
+    struct mallinfo2 info = mallinfo2();
+    return static_cast<long long>(info.uordblks) + static_cast<long long>(info.hblkhd);
+}
+
+// Resident set size now, from /proc (the peak alone would hide the list's
+// share behind start-up).
+long long ResidentBytes() {
+    std::FILE* f = std::fopen("/proc/self/statm", "r");
+    if (f == nullptr) {
+        return -1;
+    }
+    long long pages = 0;
+    long long resident = 0;
+    int got = std::fscanf(f, "%lld %lld", &pages, &resident);
+    std::fclose(f);
+    return got == 2 ? resident * sysconf(_SC_PAGESIZE) : -1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s <directory> <expected count>\n", argv[0]);
+        return 2;
+    }
+    const char* directory = argv[1];
+    long expected = std::strtol(argv[2], nullptr, 10);
+
+    long long heapBefore = HeapInUse();
+    long long rssBefore = ResidentBytes();
+
+    Clock::time_point start = Clock::now();
+    std::unique_ptr<StringList> list(new (std::nothrow) StringList);
+    if (!list) {
+        std::fprintf(stderr, "out of memory\n");
+        return 1;
+    }
+    ScanReport report;
+    ScanDirectory(directory, "ps", list.get(), 0, &report);
+    long long scanNs = NanosSince(start);
+
+    long long heapAfter = HeapInUse();
+    long long rssAfter = ResidentBytes();
+
+    if (report.refused != 0 ||
+        (report.error != ERROR_SUCCESS && report.error != ERROR_FILE_NOT_FOUND)) {
+        std::fprintf(stderr, "scan failed: error %lu, %d refused\n",
+                     static_cast<unsigned long>(report.error), report.refused);
+        return 1;
+    }
+
+    start = Clock::now();
+    std::int32_t count = list->GetCount();
+    std::size_t bytes = 0;
+    std::int32_t bad = 0;
+    for (std::int32_t i = 0; i < count; ++i) {
+        const char* entry = list->GetAt(i);
+        if (entry == nullptr) {
+            ++bad;
+            continue;
+        }
+        std::size_t length = std::strlen(entry);
+        // The scan cuts ".ps": no entry may still carry it.
+        if (length == 0 || (length >= 3 && std::strcmp(entry + length - 3, ".ps") == 0)) {
+            ++bad;
+        }
+        bytes += length;
+    }
+    long long readNs = NanosSince(start);
+
+    start = Clock::now();
+    list.reset();
+    long long freeNs = NanosSince(start);
+
+    if (count != expected || bad != 0) {
+        std::fprintf(stderr, "expected %ld names, listed %d, %d wrong\n", expected,
+                     static_cast<int>(count), static_cast<int>(bad));
+        return 1;
+    }
+    double n = count > 0 ? static_cast<double>(count) : 1.0;
+    std::printf("names=%d scan_ns=%lld read_ns=%lld free_ns=%lld heap_per_entry=%.1f "
+                "rss_per_entry=%.1f name_bytes=%zu\n",
+                static_cast<int>(count), scanNs, readNs, freeNs,
+                static_cast<double>(heapAfter - heapBefore) / n,
+                static_cast<double>(rssAfter - rssBefore) / n, bytes);
+    return 0;
+}
