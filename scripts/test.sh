@@ -31,6 +31,11 @@ if [ -x "$root/scripts/check-package.sh" ]; then
     "$root/scripts/check-package.sh"
 fi
 
+# Benchmarks are too slow and noisy for CI; a run with tiny inputs keeps them
+# working.
+echo "== benchmark smoke run"
+"$root/bench/run.sh" --smoke
+
 echo "== fuzzers"
 "$root/scripts/fuzz.sh" "${MORVEL_FUZZ_SECONDS:-10}"
 
