@@ -190,6 +190,7 @@ void CheckWideToAnsi(FuzzInput& in, const std::wstring& wide) {
         FUZZ_CHECK(hr == S_OK && BytesOf(out, n) == expected);
     }
     FUZZ_CHECK(WideToAnsi(nullptr, out) == S_FALSE);
+    FUZZ_CHECK(WideToAnsiBuffer(nullptr, out) == 0);
     delete[] out;
 
     // The buffer form offers 2 x (length + 1) bytes and fails when the text
@@ -210,6 +211,7 @@ void CheckWideToAnsi(FuzzInput& in, const std::wstring& wide) {
 std::wstring AnsiToWide(const std::string& ansi) {
     std::size_t n = ansi.size() + 1;
     wchar_t* out = WideBlock(n);
+    FUZZ_CHECK(AnsiToWideBuffer(nullptr, out) == 0);
     int count = AnsiToWideBuffer(ansi.c_str(), out);
     FUZZ_CHECK(count >= 1 && static_cast<std::size_t>(count) <= n);
     std::wstring wide = WideOf(out, n);
@@ -299,6 +301,10 @@ void CheckViaAnsi(FuzzInput& in, const std::wstring& a, const std::wstring& b) {
     } else {
         FUZZ_CHECK(hr == S_OK && WideOf(dest, n) == Normalised(a) + Normalised(b));
     }
+    // A null operand is empty text; the destination still takes the trip.
+    WideCopy(dest, a.c_str());
+    FUZZ_CHECK(WideConcatViaAnsi(dest, nullptr) == S_OK && WideOf(dest, n) == Normalised(a));
+    FUZZ_CHECK(WideConcatViaAnsi(nullptr, b.c_str()) == S_FALSE);
     delete[] dest;
 
     SetAllocFailure(failAt);
