@@ -54,6 +54,7 @@ std::string EscapeOutputTemplate(const std::string& path) {
 }
 
 int RunDriver(int argc, char** argv) {
+    PrepareStandardStreams();
     if (argc < 3) {
         std::fputs(kUsageText, stdout);
         std::fflush(stdout);

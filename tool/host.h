@@ -18,6 +18,10 @@ extern const char* const kConverterName;
 // Printed, without a line break, when arguments are missing.
 extern const char* const kUsageText;
 
+// Makes stdout and stderr carry the tool's bytes unchanged (on Windows the C
+// runtime would turn each "\n" into "\r\n"). Called once, first thing.
+void PrepareStandardStreams();
+
 // True when path does not depend on the current directory (or drive).
 bool IsAbsolutePath(const char* path);
 

@@ -18,6 +18,10 @@ const char kPathSeparator = '/';
 const char* const kConverterName = "gs";
 const char* const kUsageText = "morvel [gs dir] [ps dir]";
 
+void PrepareStandardStreams() {
+    // POSIX streams never translate line ends.
+}
+
 bool IsAbsolutePath(const char* path) {
     return path != nullptr && path[0] == '/';
 }
