@@ -5,9 +5,13 @@
 #include "tool/host.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include <fcntl.h>
+#include <io.h>
 
 const char kPathSeparator = '\\';
 const char* const kConverterName = "gswin32c.exe";
@@ -21,11 +25,74 @@ const std::size_t kMaxCommandLine = 8191;
 // What cmd.exe reports for a program ended by Ctrl+C or Ctrl+Break.
 const unsigned kControlCExit = 0xC000013Au;
 
+// cmd.exe's status when it cannot find the program it was asked to run.
+const int kCommandNotFound = 9009;
+
 bool IsSeparator(char c) {
     return c == '\\' || c == '/';
 }
 
+// Variables that cmd.exe expands without their being in the environment.
+bool IsDynamicVariable(const std::string& name) {
+    static const char* const kNames[] = {
+        "CD",         "DATE",          "TIME",       "RANDOM",
+        "ERRORLEVEL", "CMDEXTVERSION", "CMDCMDLINE", "HIGHESTNUMANODENUMBER",
+    };
+    for (const char* known : kNames) {
+        if (lstrcmpiA(name.c_str(), known) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// cmd.exe replaces %NAME% by the variable's value even inside quotes, and
+// nothing in a command line can stop it there. Returns the first such name
+// in command, or an empty string. Every pair of neighbouring '%' is looked
+// at, which covers however the interpreter pairs them up.
+std::string ExpandedVariable(const std::string& command) {
+    std::string::size_type open = command.find('%');
+    while (open != std::string::npos) {
+        std::string::size_type close = command.find('%', open + 1);
+        if (close == std::string::npos) {
+            break;
+        }
+        std::string name = command.substr(open + 1, close - open - 1);
+        // %NAME:~1,2% and %NAME:a=b% are forms of the same variable.
+        name = name.substr(0, name.find(':'));
+        if (!name.empty()) {
+            SetLastError(ERROR_SUCCESS);
+            DWORD size = GetEnvironmentVariableA(name.c_str(), nullptr, 0);
+            bool defined = size != 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND;
+            if (defined || IsDynamicVariable(name)) {
+                return name;
+            }
+        }
+        open = close;
+    }
+    return std::string();
+}
+
+std::string StatusText(int status) {
+    if (status < 0) {
+        // NTSTATUS codes of crashed programs read best in hex.
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "0x%08lX",
+                      static_cast<unsigned long>(static_cast<unsigned>(status)));
+        return hex;
+    }
+    return std::to_string(status);
+}
+
 } // namespace
+
+void PrepareStandardStreams() {
+    // Exactly the "\n" the tool writes, not the C runtime's "\r\n".
+    std::fflush(stdout);
+    std::fflush(stderr);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+}
 
 bool IsAbsolutePath(const char* path) {
     if (path == nullptr) {
@@ -68,6 +135,12 @@ ConverterOutcome RunConverter(const std::vector<std::string>&, const std::string
                         std::to_string(kMaxCommandLine) + "); not run";
         return outcome;
     }
+    std::string variable = ExpandedVariable(commandLine);
+    if (!variable.empty()) {
+        outcome.error =
+            "the command interpreter would replace %" + variable + "% in the command line; not run";
+        return outcome;
+    }
     errno = 0;
     int rc = std::system(commandLine.c_str());
     if (rc == -1) {
@@ -83,9 +156,14 @@ ConverterOutcome RunConverter(const std::vector<std::string>&, const std::string
     if (code == kControlCExit) {
         outcome.error = "converter interrupted (Ctrl+C)";
         outcome.stopRun = true;
-        outcome.stopStatus = rc;
+        // The same status as an interrupted run on POSIX.
+        outcome.stopStatus = 128 + SIGINT;
         return outcome;
     }
-    outcome.error = "converter exited with status " + std::to_string(rc);
+    outcome.error = "converter exited with status " + StatusText(rc);
+    if (rc == kCommandNotFound) {
+        outcome.error +=
+            std::string(" (the command interpreter did not find ") + kConverterName + ")";
+    }
     return outcome;
 }

@@ -1,0 +1,251 @@
+// What only a Windows host does to the driver: the command interpreter
+// between the tool and the converter, file attributes, Ctrl-C and the
+// status codes of crashed programs, the limits of cmd.exe and MAX_PATH.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/win32.h"
+#include "tests/support/test_support.h"
+#include "tests/tool/driver_fixture.h"
+
+namespace {
+
+std::vector<std::string> ConvertedPaths(const DriverWorld& w) {
+    std::vector<std::string> ps;
+    for (const ConverterCall& c : w.Calls()) {
+        ps.push_back(c.args.empty() ? std::string() : c.args.back());
+    }
+    std::sort(ps.begin(), ps.end());
+    return ps;
+}
+
+// A file made through the ANSI API, so its name is in the ANSI code page as
+// the directory search returns it.
+void AddAnsiFile(const std::string& path) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
+    CloseHandle(h);
+}
+
+} // namespace
+
+TEST(DriverWin32, CommandGoesThroughTheInterpreterNamedByComspec) {
+    DriverWorld w;
+    w.AddPs("my report.ps");
+    // A stand-in for cmd.exe: the stand-in converter under another name
+    // records what system() hands the interpreter.
+    std::string interpreter = w.root.Sub("shell.exe");
+    WriteFile(interpreter, ReadFile(FAKE_CONVERTER_EXE));
+    ProcessResult r = w.RunDefault({"COMSPEC=" + interpreter});
+    ASSERT_TRUE(r.exited);
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::string jpg = w.Ps("my report.jpg");
+    std::string ps = w.Ps("my report.ps");
+    EXPECT_EQ(r.out, ExpectedOutput("my report", jpg, ps));
+    std::vector<ConverterCall> calls = w.Calls();
+    ASSERT_EQ(calls.size(), 1u);
+    // "/c" and then the echoed command, split as the C runtime splits it.
+    std::vector<std::string> expected = {"/c", "gswin32c.exe"};
+    for (const std::string& a : ExpectedArgs(jpg, ps)) {
+        expected.push_back(a);
+    }
+    EXPECT_EQ(calls[0].args, expected);
+    EXPECT_EQ(calls[0].cwd, w.gsDir);
+}
+
+TEST(DriverWin32, NamesSpecialToTheInterpreterArriveWhole) {
+    DriverWorld w;
+    w.gsDir = w.root.Sub("Ghost Script (x86)");
+    MakeDir(w.gsDir);
+    WriteFile(JoinPath(w.gsDir, "gswin32c.exe"), ReadFile(FAKE_CONVERTER_EXE));
+    const std::vector<std::string> names = {
+        "two  spaces", "a & b",    "x^y",     "p(1)",
+        "semi;colon",  "a,b",      "eq=sign", "bang!",
+        "'quoted'",    "`tick`",   "$HOME",   "-leading-dash",
+        "#hash",       "a%%b",     "50%",     "%UNDEFINED_MORVEL_NAME%",
+        "[brackets]",  "{braces}",
+    };
+    for (const std::string& n : names) {
+        w.AddPs(n + ".ps");
+    }
+    ProcessResult r = w.RunDefault();
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    std::vector<ConverterCall> calls = w.Calls();
+    ASSERT_EQ(calls.size(), names.size());
+    std::vector<std::string> seen;
+    for (const ConverterCall& c : calls) {
+        ASSERT_EQ(c.args.size(), 5u);
+        const std::string& ps = c.args[4];
+        std::string name = ps.substr(w.psDir.size() + 1, ps.size() - w.psDir.size() - 4);
+        seen.push_back(name);
+        std::string jpgArg = w.Ps(name + ".jpg");
+        std::string escaped;
+        for (char ch : jpgArg) {
+            escaped += ch;
+            if (ch == '%') {
+                escaped += '%';
+            }
+        }
+        EXPECT_EQ(c.args, ExpectedArgs(escaped, w.Ps(name + ".ps"))) << name;
+        EXPECT_EQ(c.cwd, w.gsDir);
+        EXPECT_NE(r.out.find(ExpectedOutput(name, escaped, w.Ps(name + ".ps"))), std::string::npos)
+            << name;
+    }
+    std::sort(seen.begin(), seen.end());
+    std::vector<std::string> expected = names;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(seen, expected);
+}
+
+TEST(DriverWin32, NameThatTheInterpreterWouldExpandIsRefused) {
+    DriverWorld w;
+    w.AddPs("plain.ps");
+    w.AddPs("a%MORVEL_SECRET%b.ps");
+    ProcessResult r = w.RunDefault({"MORVEL_SECRET=oops"});
+    ASSERT_TRUE(r.exited);
+    EXPECT_EQ(r.status, 2);
+    // Never run with the variable's value in place of the name.
+    EXPECT_EQ(ConvertedPaths(w), std::vector<std::string>({w.Ps("plain.ps")}));
+    EXPECT_EQ(r.err, "morvel: " + w.Ps("a%MORVEL_SECRET%b.ps") +
+                         ": the command interpreter would replace %MORVEL_SECRET% in the command "
+                         "line; not run\n");
+    // The file is still announced, as every file is before its run.
+    EXPECT_NE(r.out.find("Converting a%MORVEL_SECRET%b.ps to a%MORVEL_SECRET%b.jpg ...\n"),
+              std::string::npos);
+}
+
+TEST(DriverWin32, DirectoriesAreSkippedWhateverTheirAttributes) {
+    DriverWorld w;
+    w.AddPs("real.ps");
+    w.AddPs("hidden file.ps");
+    ASSERT_TRUE(SetFileAttributesA(w.Ps("hidden file.ps").c_str(), FILE_ATTRIBUTE_HIDDEN));
+    w.AddPs("locked.ps");
+    ASSERT_TRUE(SetFileAttributesA(w.Ps("locked.ps").c_str(), FILE_ATTRIBUTE_READONLY));
+    const struct {
+        const char* name;
+        DWORD attributes;
+        DWORD mustStick; // what the search must report, or the case proves nothing
+    } dirs[] = {
+        {"x.ps", 0, 0},
+        {"hidden.ps", FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_HIDDEN},
+        // Windows keeps a directory's read-only flag, Wine drops it.
+        {"readonly.ps", FILE_ATTRIBUTE_READONLY, 0},
+        {"system.ps", FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE,
+         FILE_ATTRIBUTE_HIDDEN},
+    };
+    for (const auto& d : dirs) {
+        MakeDir(w.Ps(d.name));
+        if (d.attributes != 0) {
+            ASSERT_TRUE(SetFileAttributesA(w.Ps(d.name).c_str(), d.attributes)) << d.name;
+        }
+        WIN32_FIND_DATAA data;
+        HANDLE h = FindFirstFileA(w.Ps(d.name).c_str(), &data);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE) << d.name;
+        FindClose(h);
+        DWORD wanted = d.mustStick | FILE_ATTRIBUTE_DIRECTORY;
+        ASSERT_EQ(data.dwFileAttributes & wanted, wanted) << d.name;
+    }
+    ProcessResult r = w.RunDefault();
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ConvertedPaths(w), std::vector<std::string>(
+                                     {w.Ps("hidden file.ps"), w.Ps("locked.ps"), w.Ps("real.ps")}));
+    for (const auto& d : dirs) {
+        SetFileAttributesA(w.Ps(d.name).c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+    SetFileAttributesA(w.Ps("locked.ps").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(DriverWin32, UpperCaseExtensionIsConvertedUnderItsOwnName) {
+    DriverWorld w;
+    w.AddPs("LOUD.PS");
+    ProcessResult r = w.RunDefault();
+    EXPECT_EQ(r.status, 0) << r.err;
+    // The base name is the name less its last three characters; the paths
+    // built from it still name the file, as Windows ignores case.
+    EXPECT_EQ(r.out, ExpectedOutput("LOUD", w.Ps("LOUD.jpg"), w.Ps("LOUD.ps")));
+    ASSERT_EQ(w.Calls().size(), 1u);
+}
+
+TEST(DriverWin32, AnsiNamesReachTheConverterByteForByte) {
+    DriverWorld w;
+    // Letters of the Western code pages (1252 and the like), not UTF-8.
+    const std::string name = "r\xE9sum\xE9 \xC0 la carte";
+    AddAnsiFile(w.Ps(name + ".ps"));
+    ProcessResult r = w.RunDefault();
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, ExpectedOutput(name, w.Ps(name + ".jpg"), w.Ps(name + ".ps")));
+    std::vector<ConverterCall> calls = w.Calls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].args, ExpectedArgs(w.Ps(name + ".jpg"), w.Ps(name + ".ps")));
+}
+
+TEST(DriverWin32, CtrlCStopsTheRun) {
+    DriverWorld w;
+    for (int i = 0; i < 4; ++i) {
+        w.AddPs("f" + std::to_string(i) + ".ps");
+    }
+    // STATUS_CONTROL_C_EXIT, as a console program ended by Ctrl-C exits.
+    ProcessResult r = w.RunDefault({"FAKE_GS_EXIT=-1073741510"});
+    ASSERT_TRUE(r.exited);
+    EXPECT_EQ(r.status, 130);
+    EXPECT_EQ(w.Calls().size(), 1u) << "the user asked to stop";
+    EXPECT_NE(r.err.find(": converter interrupted (Ctrl+C)\n"), std::string::npos) << r.err;
+}
+
+TEST(DriverWin32, CrashedConverterIsReportedInHexAndTheRunGoesOn) {
+    DriverWorld w;
+    w.AddPs("crash.ps");
+    w.AddPs("fine.ps");
+    // STATUS_ACCESS_VIOLATION
+    ProcessResult r = w.RunDefault({"FAKE_GS_MATCH=crash.ps", "FAKE_GS_EXIT=-1073741819"});
+    ASSERT_TRUE(r.exited);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(w.Calls().size(), 2u);
+    EXPECT_EQ(r.err, "morvel: " + w.Ps("crash.ps") + ": converter exited with status 0xC0000005\n");
+}
+
+TEST(DriverWin32, MissingConverterIsNamedPerFile) {
+    DriverWorld w;
+    w.AddPs("a.ps");
+    w.AddPs("b.ps");
+    std::string emptyGs = w.root.Sub("empty-gs");
+    MakeDir(emptyGs);
+    ProcessResult r = w.Run({emptyGs, w.psDir});
+    ASSERT_TRUE(r.exited);
+    EXPECT_EQ(r.status, 2);
+    for (const char* name : {"a.ps", "b.ps"}) {
+        EXPECT_NE(r.err.find("morvel: " + w.Ps(name) +
+                             ": converter exited with status 9009 (the command interpreter did "
+                             "not find gswin32c.exe)\n"),
+                  std::string::npos)
+            << r.err;
+    }
+}
+
+TEST(DriverWin32, PathsAsLongAsTheSearchAllows) {
+    DriverWorld w;
+    // A directory just short of MAX_PATH with its pattern, and names that
+    // make each path and the command far longer than the old fixed buffers.
+    std::string dir = w.psDir;
+    while (dir.size() + 41 + 6 < MAX_PATH) {
+        dir = JoinPath(dir, std::string(40, static_cast<char>('a' + dir.size() % 26)));
+    }
+    MakeDir(dir);
+    std::string name(240, 'n');
+    WriteFile(JoinPath(dir, name + ".ps"), "%!PS\n");
+    ProcessResult r = w.Run({w.gsDir, dir});
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::vector<ConverterCall> calls = w.Calls();
+    ASSERT_EQ(calls.size(), 1u);
+    std::string jpg = JoinPath(dir, name + ".jpg");
+    std::string ps = JoinPath(dir, name + ".ps");
+    std::string command = "gswin32c.exe -sDEVICE=jpeg -r120*120 -o \"" + jpg + "\" \"" + ps + "\"";
+    EXPECT_GT(command.size(), 1023u);
+    EXPECT_EQ(calls[0].args, ExpectedArgs(jpg, ps));
+    EXPECT_EQ(r.out, ExpectedOutput(name, jpg, ps));
+}

@@ -1,0 +1,66 @@
+// The Windows host pieces of the tool, called directly.
+#include "tool/host.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/support/test_support.h"
+
+TEST(HostWin32, AbsolutePathsNeedADriveAndRootOrAServer) {
+    for (const char* path :
+         {"C:\\in", "c:/in", "Z:\\", "\\\\server\\share\\in", "//server/share", "\\\\?\\C:\\in"}) {
+        EXPECT_TRUE(IsAbsolutePath(path)) << path;
+    }
+    // These still depend on the current drive or its current directory.
+    for (const char* path : {"in", "C:in", "C:", "\\in", "/in", ".\\in", "..\\in", ""}) {
+        EXPECT_FALSE(IsAbsolutePath(path)) << path;
+    }
+    EXPECT_FALSE(IsAbsolutePath(nullptr));
+}
+
+TEST(HostWin32, SystemErrorTextIsOneLineFromTheSystem) {
+    for (DWORD code : {ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED,
+                       ERROR_DIRECTORY, ERROR_FILENAME_EXCED_RANGE}) {
+        std::string text = SystemErrorText(code);
+        EXPECT_FALSE(text.empty()) << code;
+        EXPECT_EQ(text.find_first_of("\r\n"), std::string::npos) << text;
+        EXPECT_NE(text.back(), ' ') << text;
+        EXPECT_NE(text.back(), '.') << text;
+        EXPECT_EQ(text.find("system error"), std::string::npos) << text;
+    }
+    EXPECT_NE(SystemErrorText(ERROR_FILE_NOT_FOUND), SystemErrorText(ERROR_ACCESS_DENIED));
+    // A code the system has no text for.
+    EXPECT_EQ(SystemErrorText(0x2FFFFFF0u), "system error " + std::to_string(0x2FFFFFF0u));
+}
+
+TEST(HostWin32, CommandLineOverTheInterpretersLimitIsNotRun) {
+    TempDir dir;
+    // A command that leaves a mark, padded with blanks to the length wanted.
+    auto markingCommand = [&](const std::string& mark, std::size_t length) {
+        std::string command = "echo x> \"" + dir.Sub(mark) + "\"";
+        command.resize(length, ' ');
+        return command;
+    };
+    ConverterOutcome longest = RunConverter({}, markingCommand("at-limit", 8191));
+    EXPECT_TRUE(longest.ok) << longest.error;
+    EXPECT_TRUE(FileExists(dir.Sub("at-limit")));
+
+    ConverterOutcome over = RunConverter({}, markingCommand("over-limit", 8192));
+    EXPECT_FALSE(over.ok);
+    EXPECT_FALSE(over.stopRun);
+    EXPECT_EQ(over.error, "command line of 8192 characters is longer than the command "
+                          "interpreter accepts (8191); not run");
+    EXPECT_FALSE(FileExists(dir.Sub("over-limit")));
+}
+
+TEST(HostWin32, StatusOfTheCommandDecidesTheOutcome) {
+    ConverterOutcome fine = RunConverter({}, "exit 0");
+    EXPECT_TRUE(fine.ok);
+    EXPECT_EQ(fine.error, "");
+
+    ConverterOutcome failed = RunConverter({}, "exit 7");
+    EXPECT_FALSE(failed.ok);
+    EXPECT_FALSE(failed.stopRun);
+    EXPECT_EQ(failed.error, "converter exited with status 7");
+}
