@@ -1,7 +1,6 @@
 #include "textutil/message_box.h"
 
 #include <cstdio>
-#include <vector>
 
 #include "platform/win32.h"
 
@@ -15,9 +14,10 @@ template <typename T> std::string Format(const char* format, T value) {
     if (n < 0) {
         return std::string();
     }
-    std::vector<char> text(static_cast<std::size_t>(n) + 1);
-    std::snprintf(text.data(), text.size(), format, value);
-    return std::string(text.data(), static_cast<std::size_t>(n));
+    // The string's own terminator slot takes the '\0' that snprintf writes.
+    std::string text(static_cast<std::size_t>(n), '\0');
+    std::snprintf(&text[0], text.size() + 1, format, value);
+    return text;
 }
 
 } // namespace
