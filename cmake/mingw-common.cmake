@@ -3,10 +3,13 @@
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR ${MORVEL_MINGW_TRIPLE})
 
-# The POSIX thread model: GoogleTest needs std::mutex, which GCC 12's win32
-# thread model lacks. winpthread is linked statically, like the rest.
-set(CMAKE_C_COMPILER ${MORVEL_MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${MORVEL_MINGW_TRIPLE}-g++-posix)
+# The POSIX thread model: GoogleTest needs std::mutex and std::thread, which
+# GCC 12's win32 thread model lacks. winpthread is linked statically, like
+# the rest. GoogleTest's build enables C as well.
+find_program(MORVEL_MINGW_CC NAMES ${MORVEL_MINGW_TRIPLE}-gcc-posix REQUIRED)
+find_program(MORVEL_MINGW_CXX NAMES ${MORVEL_MINGW_TRIPLE}-g++-posix REQUIRED)
+set(CMAKE_C_COMPILER ${MORVEL_MINGW_CC})
+set(CMAKE_CXX_COMPILER ${MORVEL_MINGW_CXX})
 set(CMAKE_RC_COMPILER ${MORVEL_MINGW_TRIPLE}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${MORVEL_MINGW_TRIPLE})

@@ -1,22 +1,7 @@
-# Cross build for Windows with Debian's mingw-w64 (i686).
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-
-# The posix thread model of the Debian toolchain provides std::thread and friends.
-find_program(MORVEL_MINGW_CXX NAMES i686-w64-mingw32-g++-posix i686-w64-mingw32-g++ REQUIRED)
-set(CMAKE_CXX_COMPILER ${MORVEL_MINGW_CXX})
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# One self-contained .exe: no libgcc, libstdc++ or winpthread DLLs beside it.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-
-# Tests run under 32-bit Wine.
-find_program(MORVEL_WINE NAMES wine)
-if(MORVEL_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${MORVEL_WINE})
-endif()
+# 32-bit Windows, the reference target, with Debian's mingw-w64.
+#   cmake --preset mingw32      (or -DCMAKE_TOOLCHAIN_FILE=this file)
+# Tests run under 32-bit Wine through CTest's crosscompiling emulator.
+set(MORVEL_MINGW_TRIPLE i686-w64-mingw32)
+set(MORVEL_WINE_CANDIDATES wine)
+set(MORVEL_WINEARCH win32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
