@@ -20,12 +20,8 @@
 
 #include "containers/linked_list.h"
 #include "containers/string_list.h"
-#if MORVEL_HAVE_PTR_ARRAY
-#include "containers/ptr_array.h"
-#endif
-#if MORVEL_HAVE_MEM_BUFFER
 #include "containers/mem_buffer.h"
-#endif
+#include "containers/ptr_array.h"
 
 namespace {
 
@@ -261,7 +257,6 @@ void StringSortStd(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * Size(state));
 }
 
-#if MORVEL_HAVE_PTR_ARRAY
 // ---- PtrArray against std::vector: appends through several growth steps ----
 
 void AppendPtrArray(benchmark::State& state) {
@@ -297,9 +292,7 @@ void AppendStdVector(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * n);
 }
-#endif
 
-#if MORVEL_HAVE_MEM_BUFFER
 // ---- MemBuffer against std::vector<unsigned char>: 16-byte writes ----------
 
 const int kChunk = 16;
@@ -349,7 +342,6 @@ void WriteStdVector(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * n * kChunk);
     state.SetItemsProcessed(state.iterations() * n);
 }
-#endif
 
 struct Sizes {
     std::vector<std::int64_t> lists;   // linked list reads
@@ -387,14 +379,10 @@ void RegisterAll(const Sizes& s) {
              [](benchmark::State& st) { StringFindStd(st, true); });
     Register("strings_sort:StringList", s.strings, StringSortStringList);
     Register("strings_sort:std::vector<std::string>", s.strings, StringSortStd);
-#if MORVEL_HAVE_PTR_ARRAY
     Register("array_append:PtrArray", s.appends, AppendPtrArray);
     Register("array_append:std::vector", s.appends, AppendStdVector);
-#endif
-#if MORVEL_HAVE_MEM_BUFFER
     Register("buffer_write16:MemBuffer", s.writes, WriteMemBuffer);
     Register("buffer_write16:std::vector<unsigned char>", s.writes, WriteStdVector);
-#endif
 }
 
 } // namespace
@@ -415,7 +403,7 @@ int main(int argc, char** argv) {
     } else {
         // Appends: one growth step, just past it, several, and many.
         sizes = {{1000, 100000},
-                 {8, 32, 128},
+                 {8, 32, 128, 512},
                  {1000, 10000, 10001, 100000, 1000000},
                  {100, 1000, 10000, 100000}};
     }

@@ -111,12 +111,25 @@ timed() {
         "$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.6f", b - a }')" >>"$samples"
 }
 
+# median_of: the median of the numbers on standard input, one a line.
+median_of() {
+    sort -g | awk '{ v[NR] = $1 } END {
+        if (NR == 0) { print "nan"; exit 1 }
+        if (NR % 2) printf "%.6f\n", v[(NR + 1) / 2]; else printf "%.6f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
 # median BENCH CONTENDER: the median of the recorded seconds.
 median() {
-    awk -F'\t' -v b="$1" -v c="$2" '$1 == b && $2 == c && $3 != 0 { print $4 }' "$samples" | sort -g |
-        awk '{ v[NR] = $1 } END {
-            if (NR == 0) { print "nan"; exit 1 }
-            if (NR % 2) printf "%.6f\n", v[(NR + 1) / 2]; else printf "%.6f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+    awk -F'\t' -v b="$1" -v c="$2" '$1 == b && $2 == c && $3 != 0 { print $4 }' "$samples" | median_of
+}
+
+# paired BENCH A B: the median over the rounds of A's time divided by B's in
+# the same round; rounds share the machine's load, so this is the steadier
+# ratio when the load drifts.
+paired() {
+    awk -F'\t' -v b="$1" -v x="$2" -v y="$3" '$1 == b && $3 != 0 {
+            if ($2 == x) t[$3] = $4; if ($2 == y) u[$3] = $4 }
+        END { for (r in t) if (r in u) print t[r] / u[r] }' "$samples" | median_of
 }
 
 # spread BENCH CONTENDER: "min-max" of the recorded seconds.
@@ -302,7 +315,7 @@ cp "$gs_dir/page-001.jpg" "$results/page-001.jpg"
 # ---- 3. growth -------------------------------------------------------------
 
 echo "== 3. growth: $growth_sizes names, $rounds round(s)"
-growth="$results/growth.tsv" # names, round, scan_ns, read_ns, free_ns, heap/entry, rss/entry
+growth="$results/growth.tsv" # names, round, scan_ns, read_ns, free_ns, heap/entry, rss/entry, raw_ns
 : >"$growth"
 for n in $growth_sizes; do
     make_empty_ps "$work/growth-$n" "$n"
@@ -312,8 +325,8 @@ for ((round = first_round; round <= rounds; round++)); do
         line=$("$scan_growth" "$work/growth-$n" "$n") || fail "scan of $n names"
         echo "$line" | awk -v r="$round" '{
             for (i = 1; i <= NF; i++) { split($i, kv, "="); v[kv[1]] = kv[2] }
-            printf "%s\t%s\t%s\t%s\t%s\t%s\t%s\n", v["names"], r, v["scan_ns"], v["read_ns"], v["free_ns"],
-                v["heap_per_entry"], v["rss_per_entry"] }' >>"$growth"
+            printf "%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n", v["names"], r, v["scan_ns"], v["read_ns"], v["free_ns"],
+                v["heap_per_entry"], v["rss_per_entry"], v["raw_ns"] }' >>"$growth"
     done
     # The whole driver with the no-op converter, and its peak memory.
     for n in $driver_growth_sizes; do
@@ -327,23 +340,23 @@ done
 
 # gmedian COLUMN NAMES: median of a growth column for one size.
 gmedian() {
-    awk -F'\t' -v n="$2" -v c="$1" '$1 == n && $2 != 0 { print $c }' "$growth" | sort -g |
-        awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+    awk -F'\t' -v n="$2" -v c="$1" '$1 == n && $2 != 0 { print $c }' "$growth" | median_of
 }
 rss_median() {
-    awk -F'\t' -v n="$1" '$1 == n && $2 != 0 { print $3 }' "$results/driver-rss.tsv" | sort -g |
-        awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+    awk -F'\t' -v n="$1" '$1 == n && $2 != 0 { print $3 }' "$results/driver-rss.tsv" | median_of
 }
 
 plot_data="$results/growth-medians.dat"
-echo "# names scan_ns_per_name read_ns_per_name free_ns_per_name total_ns_per_name heap_bytes_per_entry" >"$plot_data"
+echo "# names scan_ns_per_name read_ns_per_name free_ns_per_name total_ns_per_name heap_bytes_per_entry raw_ns_per_name" >"$plot_data"
 for n in $growth_sizes; do
     s=$(gmedian 3 "$n")
     r=$(gmedian 4 "$n")
     f=$(gmedian 5 "$n")
     h=$(gmedian 6 "$n")
-    printf '%s %s %s %s %s %s\n' "$n" "$(calc '%.1f' "$s / $n")" "$(calc '%.2f' "$r / $n")" \
-        "$(calc '%.2f' "$f / $n")" "$(calc '%.1f' "($s + $r + $f) / $n")" "$h" >>"$plot_data"
+    w=$(gmedian 8 "$n")
+    printf '%s %s %s %s %s %s %s\n' "$n" "$(calc '%.1f' "$s / $n")" "$(calc '%.2f' "$r / $n")" \
+        "$(calc '%.2f' "$f / $n")" "$(calc '%.1f' "($s + $r + $f) / $n")" "$(calc '%.1f' "$h")" \
+        "$(calc '%.1f' "$w / $n")" >>"$plot_data"
 done
 
 # ---- 4. containers ---------------------------------------------------------
@@ -393,8 +406,8 @@ report="$results/report.md"
     lo=$(median overhead shell_loop)
     echo "### 1. Driver overhead ($driver_files files, no-op converter, median of $rounds)"
     echo
-    echo "| contender | median s | range s | files/s | µs per file | morvel ÷ it |"
-    echo "|---|---:|---:|---:|---:|---:|"
+    echo "| contender | median s | range s | files/s | µs per file | morvel ÷ it, medians | morvel ÷ it, per round |"
+    echo "|---|---:|---:|---:|---:|---:|---:|"
     for c in run_morvel shell_loop find_exec; do
         m=$(median overhead "$c")
         label=$c
@@ -404,7 +417,7 @@ report="$results/report.md"
         find_exec) label='`find -exec`' ;;
         esac
         echo "| $label | $(calc '%.3f' "$m") | $(spread overhead "$c") | $(calc '%.0f' "$driver_files / $m") |" \
-            "$(calc '%.0f' "$m * 1e6 / $driver_files") | $(calc '%.3f' "$mo / $m") |"
+            "$(calc '%.0f' "$m * 1e6 / $driver_files") | $(calc '%.3f' "$mo / $m") | $(calc '%.3f' "$(paired overhead run_morvel "$c")") |"
     done
     echo
     echo "Goal, morvel's time per file at most the loop's: $(verdict "$mo <= $lo") (ratio $(calc '%.3f' "$mo / $lo"))."
@@ -415,8 +428,8 @@ report="$results/report.md"
     ig=$(median ghostscript run_mogrify)
     echo "### 2. Real Ghostscript ($gs_files one-page files, median of $rounds)"
     echo
-    echo "| contender | median s | range s | files/s | morvel ÷ it |"
-    echo "|---|---:|---:|---:|---:|"
+    echo "| contender | median s | range s | files/s | morvel ÷ it, medians | morvel ÷ it, per round |"
+    echo "|---|---:|---:|---:|---:|---:|"
     for c in run_morvel shell_loop run_mogrify; do
         m=$(median ghostscript "$c")
         case $c in
@@ -424,7 +437,7 @@ report="$results/report.md"
         shell_loop) label='`sh` for loop calling `gs`' ;;
         run_mogrify) label='`mogrify -density 120 -format jpg`' ;;
         esac
-        echo "| $label | $(calc '%.3f' "$m") | $(spread ghostscript "$c") | $(calc '%.1f' "$gs_files / $m") | $(calc '%.3f' "$mg / $m") |"
+        echo "| $label | $(calc '%.3f' "$m") | $(spread ghostscript "$c") | $(calc '%.1f' "$gs_files / $m") | $(calc '%.3f' "$mg / $m") | $(calc '%.3f' "$(paired ghostscript run_morvel "$c")") |"
     done
     echo
     echo "Goals: within 2% of the loop: $(verdict "$mg <= 1.02 * $lg") (ratio $(calc '%.3f' "$mg / $lg"));" \
@@ -433,14 +446,19 @@ report="$results/report.md"
 
     echo "### 3. Growth: scan and list (median of $rounds)"
     echo
-    echo "| names | scan ns/name | read ns/name | delete ns/name | total ns/name | heap bytes/entry | total ÷ smallest |"
-    echo "|---:|---:|---:|---:|---:|---:|---:|"
+    echo "| names | scan ns/name | read ns/name | delete ns/name | total ns/name | total ÷ smallest | readdir + fstatat ns/name | scan ÷ readdir + fstatat | heap bytes/entry |"
+    echo "|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
     first_total=""
-    while read -r n s r f t h; do
+    while read -r n s r f t h w; do
         [ "$n" = "#" ] && continue
         [ -n "$first_total" ] || first_total=$t
-        echo "| $n | $s | $r | $f | $t | $h | $(calc '%.2f' "$t / $first_total") |"
+        echo "| $n | $s | $r | $f | $t | $(calc '%.2f' "$t / $first_total") | $w | $(calc '%.2f' "$s / $w") | $h |"
+        last_total=$t
     done <"$plot_data"
+    echo
+    echo "Cost per name, largest ÷ smallest directory: $(calc '%.2f' "$last_total / $first_total")" \
+        "for $(calc '%.0f' "$(echo "$growth_sizes" | awk '{ print $NF / $1 }')") times the names" \
+        "(linear growth keeps it near 1; a quadratic step would multiply it by the same factor)."
     echo
     echo "Whole driver with the no-op converter:"
     echo
@@ -448,7 +466,7 @@ report="$results/report.md"
     echo "|---:|---:|---:|---:|"
     for n in $driver_growth_sizes; do
         m=$(median "driver-$n" morvel)
-        echo "| $n | $(calc '%.3f' "$m") | $(calc '%.0f' "$m * 1e6 / $n") | $(rss_median "$n") |"
+        echo "| $n | $(calc '%.3f' "$m") | $(calc '%.0f' "$m * 1e6 / $n") | $(calc '%.0f' "$(rss_median "$n")") |"
     done
     set -- $driver_growth_sizes
     if [ $# -ge 2 ]; then
@@ -459,18 +477,18 @@ report="$results/report.md"
 
     echo "### 4. Containers (Google Benchmark, median of $rounds repetitions)"
     echo
-    echo "| case | n | ours | ns | std | ns | ours ÷ std |"
+    echo "| case | n | ours | ns per element | std | ns per element | ours ÷ std |"
     echo "|---|---:|---|---:|---|---:|---:|"
-    awk -F'\t' '
+    sort -t "$(printf '\t')" -k1,1 -k3,3n "$results/containers-medians.tsv" | awk -F'\t' '
         $2 ~ /^std::/ { std[$1 "\t" $3] = $2 "\t" $4; next }
-        { ours[$1 "\t" $3] = $2 "\t" $4; order[++k] = $1 "\t" $3 }
+        { key = $1 "\t" $3; ours[key] = $2 "\t" $4; if (!(key in seen)) { seen[key] = 1; order[++k] = key } }
         END {
             for (i = 1; i <= k; i++) {
                 key = order[i]; split(key, a, "\t"); split(ours[key], o, "\t"); split(std[key], s, "\t")
                 if (s[2] == "") continue
-                printf "| %s | %s | %s | %.0f | %s | %.0f | %.2f |\n", a[1], a[2], o[1], o[2], s[1], s[2], o[2] / s[2]
+                printf "| %s | %s | %s | %.2f | %s | %.2f | %.2f |\n", a[1], a[2], o[1], o[2] / a[2], s[1], s[2] / a[2], o[2] / s[2]
             }
-        }' "$results/containers-medians.tsv"
+        }'
 } >"$report"
 
 # ---- plot ------------------------------------------------------------------
@@ -488,10 +506,12 @@ set y2range [0:*]
 set ytics nomirror
 set y2tics
 set xtics ($(echo $growth_sizes | sed 's/\([0-9]*\)/"\1" \1/g; s/ "/, "/g'))
-set key top left
+set key bottom right box opaque
 set grid ytics
+set xrange [$(echo "$growth_sizes" | awk '{ print $1 / 2 ":" $NF * 2 }')]
 plot "$plot_data" using 1:5 with linespoints lw 2 pt 7 title "scan + read + delete", \
      "$plot_data" using 1:2 with linespoints lw 2 pt 5 title "scan alone", \
+     "$plot_data" using 1:7 with linespoints lw 2 pt 13 title "readdir + fstatat alone (the system's share)", \
      "$plot_data" using 1:6 axes x1y2 with linespoints lw 2 pt 9 dt 2 title "heap bytes per entry (right)"
 EOF
 [ -s "$results/growth.png" ] || fail "no growth plot"
