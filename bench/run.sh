@@ -54,7 +54,7 @@ else
     driver_growth_sizes="1000 10000"
 fi
 
-need_packages cmake g++ make ghostscript imagemagick libbenchmark-dev gnuplot-nox time
+need_packages cmake g++ make ghostscript imagemagick libbenchmark-dev gnuplot-nox time strace
 
 if [ "$build" = 1 ]; then
     echo "== building (Release) in $build_dir"
@@ -156,16 +156,18 @@ rotate() {
 # The loop a user writes: the same converter, the same arguments, started
 # from the converter's directory as morvel starts it. '-r120*120' is quoted
 # so that the shell does not expand it.
+# shellcheck disable=SC2016 # expanded by the sh that runs it
+loop_script='cd "$1" && for f in "$2"/*.ps; do ./gs -sDEVICE=jpeg "-r120*120" -o "${f%.ps}.jpg" "$f" || exit 1; done'
 shell_loop() { # GS_DIR PS_DIR
-    sh -c 'cd "$1" && for f in "$2"/*.ps; do ./gs -sDEVICE=jpeg "-r120*120" -o "${f%.ps}.jpg" "$f" || exit 1; done' \
-        sh "$1" "$2"
+    sh -c "$loop_script" sh "$1" "$2"
 }
 
 # find cannot cut ".ps" from a name, so its output name is NAME.ps.jpg; the
 # converter is started the same way otherwise.
+# shellcheck disable=SC2016
+find_script='cd "$1" && exec find "$2" -maxdepth 1 -type f -name "*.ps" -exec ./gs -sDEVICE=jpeg "-r120*120" -o "{}.jpg" "{}" ";"'
 find_exec() { # GS_DIR PS_DIR
-    (cd "$1" && find "$2" -maxdepth 1 -type f -name '*.ps' \
-        -exec ./gs -sDEVICE=jpeg '-r120*120' -o '{}.jpg' '{}' ';')
+    sh -c "$find_script" sh "$1" "$2"
 }
 
 run_morvel() { # GS_DIR PS_DIR
@@ -292,6 +294,24 @@ for ((round = first_round; round <= rounds; round++)); do
             [ "$n" = "$driver_files" ] || fail "morvel reported $n conversions, not $driver_files"
         fi
     done < <(rotate "$round" run_morvel shell_loop find_exec)
+done
+
+# What each contender asks of the kernel per file, counted once (untimed:
+# strace slows everything down) on at most 200 of the files.
+strace_dir="$work/strace"
+strace_files=$((driver_files < 200 ? driver_files : 200))
+make_empty_ps "$strace_dir" "$strace_files"
+for c in run_morvel shell_loop find_exec; do
+    case $c in
+    run_morvel) cmd=("$morvel" "$noop_dir" "$strace_dir") ;;
+    shell_loop) cmd=(sh -c "$loop_script" sh "$noop_dir" "$strace_dir") ;;
+    find_exec) cmd=(sh -c "$find_script" sh "$noop_dir" "$strace_dir") ;;
+    esac
+    strace -f -c -o "$work/strace.$c" "${cmd[@]}" >/dev/null 2>&1 || fail "$c under strace"
+    # strace -c columns: % time, seconds, usecs/call, calls, [errors,] name.
+    awk -v n="$strace_files" -v c="$c" '
+        $1 ~ /^[0-9.]+$/ { calls[$NF] = $4 }
+        END { printf "%s\t%.1f\t%.1f\n", c, calls["total"] / n, calls["rt_sigaction"] / n }' "$work/strace.$c" >>"$results/syscalls.tsv"
 done
 
 # ---- 2. real Ghostscript ---------------------------------------------------
@@ -421,6 +441,19 @@ report="$results/report.md"
     done
     echo
     echo "Goal, morvel's time per file at most the loop's: $(verdict "$mo <= $lo") (ratio $(calc '%.3f' "$mo / $lo"))."
+    echo
+    echo "System calls per file, counted once with \`strace -f -c\` on $strace_files files (all processes, the converter's included):"
+    echo
+    echo "| contender | system calls per file | of them rt_sigaction |"
+    echo "|---|---:|---:|"
+    while IFS=$'\t' read -r c total sig; do
+        case $c in
+        run_morvel) label='`morvel`' ;;
+        shell_loop) label='`sh` for loop' ;;
+        find_exec) label='`find -exec`' ;;
+        esac
+        echo "| $label | $total | $sig |"
+    done <"$results/syscalls.tsv"
     echo
 
     mg=$(median ghostscript run_morvel)
