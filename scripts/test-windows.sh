@@ -42,13 +42,18 @@ unset DISPLAY WAYLAND_DISPLAY
 wine_start=$(date +%s)
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "== Wine prefix in $WINEPREFIX"
-    wineboot --init
+    wineboot --init </dev/null >/dev/null 2>&1
     # A crashing test program prints its backtrace instead of asking.
-    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+        </dev/null >/dev/null 2>&1
+    wineserver -w
 fi
-# One server for all the test programs and the processes they start.
+# One server for all the test programs and the processes they start, and
+# Wine's own services started now, away from CTest's output pipes: started by
+# a test, they would keep those pipes open and CTest waiting.
 wineserver -p || true
 trap 'wineserver -k 2>/dev/null || true' EXIT
+wineboot </dev/null >/dev/null 2>&1
 
 echo "== i686 suite under Wine"
 ctest --test-dir "$root/build/mingw32" --output-on-failure -j2
