@@ -31,6 +31,9 @@ for preset in mingw32 mingw64; do
     cmake --build --preset "$preset"
 done
 
+echo "== morvel.exe as a Windows user gets it"
+"$root/scripts/build-windows-exe.sh" | tail -1
+
 # The same settings as the emulator in cmake/mingw-common.cmake: no display,
 # no Mono or Gecko installers, no menu entries, no debug chatter.
 export WINEPREFIX="$root/build/mingw32/wineprefix"
