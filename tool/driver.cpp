@@ -16,9 +16,10 @@ namespace {
 
 // A relative directory is made absolute before the working directory
 // changes, so that it names the same directory for the scan and the
-// converter. An absolute one is used exactly as given.
-bool ResolveDirectory(const char* given, std::string* out) {
-    if (IsAbsolutePath(given)) {
+// converter. One that names the same directory from there (an absolute one)
+// is used exactly as given.
+bool ResolveDirectory(const char* given, const char* workingDir, std::string* out) {
+    if (IsAbsolutePath(given) || MeansTheSameIn(given, workingDir)) {
         *out = given;
         return true;
     }
@@ -67,7 +68,7 @@ int RunDriver(int argc, char** argv) {
         return 2;
     }
     std::string psDir;
-    if (!ResolveDirectory(psArg, &psDir)) {
+    if (!ResolveDirectory(psArg, gsDir, &psDir)) {
         ReportError(psArg, SystemErrorText(GetLastError()));
         return 2;
     }

@@ -25,6 +25,11 @@ void PrepareStandardStreams();
 // True when path does not depend on the current directory (or drive).
 bool IsAbsolutePath(const char* path);
 
+// True when path, not absolute, still names the same place once workingDir is
+// the working directory (on Windows: "\dir" while workingDir is on the
+// current drive).
+bool MeansTheSameIn(const char* path, const char* workingDir);
+
 // A readable text for a system error code as GetLastError() gives it.
 std::string SystemErrorText(DWORD code);
 

@@ -26,6 +26,10 @@ bool IsAbsolutePath(const char* path) {
     return path != nullptr && path[0] == '/';
 }
 
+bool MeansTheSameIn(const char*, const char*) {
+    return false; // only an absolute path does
+}
+
 std::string SystemErrorText(DWORD code) {
     switch (code) {
     case ERROR_FILE_NOT_FOUND:

@@ -105,6 +105,49 @@ bool IsAbsolutePath(const char* path) {
     return drive && path[1] == ':' && IsSeparator(path[2]);
 }
 
+namespace {
+
+// The drive ("C:") or share ("\\server\share") that path lies on, from the
+// current directory; empty when it cannot be told.
+std::string RootOf(const char* path) {
+    DWORD needed = GetFullPathNameA(path, 0, nullptr, nullptr);
+    if (needed == 0) {
+        return std::string();
+    }
+    std::string full(needed, '\0');
+    DWORD n = GetFullPathNameA(path, needed, &full[0], nullptr);
+    if (n == 0 || n >= needed) {
+        return std::string();
+    }
+    full.resize(n);
+    if (full.size() >= 2 && full[1] == ':') {
+        return full.substr(0, 2);
+    }
+    if (full.size() >= 2 && IsSeparator(full[0]) && IsSeparator(full[1])) {
+        // Up to the separator after the share name.
+        std::string::size_type server = full.find_first_of("\\/", 2);
+        if (server == std::string::npos) {
+            return full;
+        }
+        std::string::size_type share = full.find_first_of("\\/", server + 1);
+        return full.substr(0, share);
+    }
+    return std::string();
+}
+
+} // namespace
+
+bool MeansTheSameIn(const char* path, const char* workingDir) {
+    // "\dir" (or "/dir") is taken on the current drive: the same one as long
+    // as the new working directory lies on it.
+    if (path == nullptr || workingDir == nullptr || !IsSeparator(path[0]) || IsSeparator(path[1])) {
+        return false;
+    }
+    std::string here = RootOf(".");
+    std::string there = RootOf(workingDir);
+    return !here.empty() && lstrcmpiA(here.c_str(), there.c_str()) == 0;
+}
+
 std::string SystemErrorText(DWORD code) {
     char* text = nullptr;
     DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |

@@ -119,6 +119,38 @@ TEST(DriverWin32, NameThatTheInterpreterWouldExpandIsRefused) {
               std::string::npos);
 }
 
+TEST(DriverWin32, RootRelativeDirectoryIsKeptOnTheSameDrive) {
+    DriverWorld w;
+    w.AddPs("r.ps");
+    ASSERT_EQ(w.psDir[1], ':');
+    // "\dir" and "/dir" as given, where the Ghostscript directory shares the drive.
+    std::string backslashed = w.psDir.substr(2);
+    std::string slashed = backslashed;
+    std::replace(slashed.begin(), slashed.end(), '\\', '/');
+    for (const std::string& dir : {backslashed, slashed}) {
+        WriteFile(w.log, "");
+        ProcessResult r = w.Run({w.gsDir, dir}, {}, w.root.path());
+        EXPECT_EQ(r.status, 0) << r.err;
+        std::string base = dir + "\\r";
+        EXPECT_EQ(r.out, ExpectedOutput("r", base + ".jpg", base + ".ps"));
+        ASSERT_EQ(w.Calls().size(), 1u);
+        EXPECT_EQ(w.Calls()[0].args, ExpectedArgs(base + ".jpg", base + ".ps"));
+    }
+}
+
+TEST(DriverWin32, RootRelativeDirectoryGetsItsDriveWhenTheConverterIsElsewhere) {
+    DriverWorld w;
+    w.AddPs("r.ps");
+    ASSERT_EQ(w.psDir[1], ':');
+    // A Ghostscript directory on another drive: the driver names the drive.
+    std::string otherGs = std::string(w.psDir[0] == 'Z' || w.psDir[0] == 'z' ? "C:" : "Z:") + "\\";
+    ProcessResult r = w.Run({otherGs, w.psDir.substr(2)}, {}, w.root.path());
+    // Whatever happens in the other drive's root, the paths are complete.
+    EXPECT_NE(r.out.find("-o \"" + w.Ps("r.jpg") + "\" \"" + w.Ps("r.ps") + "\""),
+              std::string::npos)
+        << r.out << r.err;
+}
+
 TEST(DriverWin32, DirectoriesAreSkippedWhateverTheirAttributes) {
     DriverWorld w;
     w.AddPs("real.ps");

@@ -19,6 +19,24 @@ TEST(HostWin32, AbsolutePathsNeedADriveAndRootOrAServer) {
     EXPECT_FALSE(IsAbsolutePath(nullptr));
 }
 
+TEST(HostWin32, RootRelativePathsHoldWhileTheDriveStays) {
+    char here[MAX_PATH + 1];
+    ASSERT_GT(GetCurrentDirectoryA(sizeof here, here), 2u);
+    ASSERT_EQ(here[1], ':');
+    std::string drive(here, 2);
+    std::string otherDrive = (drive == "C:" || drive == "c:") ? "Z:" : "C:";
+    EXPECT_TRUE(MeansTheSameIn("\\in", (drive + "\\gs").c_str()));
+    EXPECT_TRUE(MeansTheSameIn("/in/ps", (drive + "/gs").c_str()));
+    EXPECT_TRUE(MeansTheSameIn("\\in", "gs"));   // relative: on this drive too
+    EXPECT_TRUE(MeansTheSameIn("\\in", "\\gs")); // so is a root-relative one
+    EXPECT_FALSE(MeansTheSameIn("\\in", (otherDrive + "\\gs").c_str()));
+    EXPECT_FALSE(MeansTheSameIn("\\in", "\\\\server\\share\\gs"));
+    // A path relative to the current directory changes with it.
+    EXPECT_FALSE(MeansTheSameIn("in", "gs"));
+    EXPECT_FALSE(MeansTheSameIn("C:in", "C:\\gs"));
+    EXPECT_FALSE(MeansTheSameIn(nullptr, "gs"));
+}
+
 TEST(HostWin32, SystemErrorTextIsOneLineFromTheSystem) {
     for (DWORD code : {ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED,
                        ERROR_DIRECTORY, ERROR_FILENAME_EXCED_RANGE}) {
