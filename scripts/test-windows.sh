@@ -64,4 +64,4 @@ wineserver -k 2>/dev/null || true
 trap - EXIT
 
 end=$(date +%s)
-echo "== Windows suite passed: Wine part $((end - wine_start)) s, with the builds $((end - start)) s"
+echo "== Windows suite passed: $((end - wine_start)) s under Wine, $((end - start)) s with the builds"
