@@ -107,8 +107,10 @@ void StringList::Swap(std::int32_t index1, std::int32_t index2) {
 void StringList::Sort(std::int32_t ascending) {
     std::int32_t count = GetCount();
     for (std::int32_t i = 0; i < count; ++i) {
+        // Slots never move, so the text at i is read once per pass and every
+        // later position is one cursor step from the one before.
+        char* a = GetAt(i);
         for (std::int32_t j = i + 1; j < count; ++j) {
-            char* a = GetAt(i);
             char* b = GetAt(j);
             int order = CompareText(a, b);
             if (ascending != 0 ? order > 0 : order < 0) {

@@ -5,9 +5,9 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -56,13 +56,52 @@ std::string SystemErrorText(DWORD code) {
 
 namespace {
 
+bool IsExecutableFile(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
+}
+
 // The Ghostscript directory is the current directory by now. A converter
 // there wins over one on PATH, as the Windows command interpreter looks in
-// the current directory first.
-bool ConverterInCurrentDirectory() {
-    struct stat st;
-    return stat(kConverterName, &st) == 0 && S_ISREG(st.st_mode) &&
-           access(kConverterName, X_OK) == 0;
+// the current directory first. Empty when there is none.
+std::string FindConverter() {
+    std::string local = std::string("./") + kConverterName;
+    if (IsExecutableFile(local)) {
+        return local;
+    }
+    const char* path = std::getenv("PATH");
+    std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
+    std::string::size_type pos = 0;
+    for (;;) {
+        std::string::size_type colon = dirs.find(':', pos);
+        std::string dir =
+            dirs.substr(pos, colon == std::string::npos ? std::string::npos : colon - pos);
+        std::string candidate = (dir.empty() ? std::string(".") : dir) + "/" + kConverterName;
+        if (IsExecutableFile(candidate)) {
+            return candidate;
+        }
+        if (colon == std::string::npos) {
+            return std::string();
+        }
+        pos = colon + 1;
+    }
+}
+
+// Signals a caller may have set to be ignored for us; the converter gets
+// their default disposition back so it can be interrupted and see broken
+// pipes. Looked up once: morvel itself never changes them.
+const std::vector<int>& IgnoredSignals() {
+    static const std::vector<int> ignored = [] {
+        std::vector<int> found;
+        for (int sig : {SIGPIPE, SIGINT, SIGTERM}) {
+            struct sigaction current;
+            if (sigaction(sig, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) {
+                found.push_back(sig);
+            }
+        }
+        return found;
+    }();
+    return ignored;
 }
 
 std::string SignalText(int sig) {
@@ -76,33 +115,39 @@ std::string SignalText(int sig) {
 ConverterOutcome RunConverter(const std::vector<std::string>& args, const std::string&) {
     ConverterOutcome outcome{false, false, 0, std::string()};
 
-    bool local = ConverterInCurrentDirectory();
-    std::string program = local ? std::string("./") + kConverterName : kConverterName;
+    std::string program = FindConverter();
+    if (program.empty()) {
+        outcome.error =
+            std::string("cannot start ") + kConverterName + ": " + std::strerror(ENOENT);
+        return outcome;
+    }
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(kConverterName));
     for (const std::string& a : args) {
         argv.push_back(const_cast<char*>(a.c_str()));
     }
     argv.push_back(nullptr);
+    const std::vector<int>& reset = IgnoredSignals();
+    struct sigaction defaults;
+    std::memset(&defaults, 0, sizeof defaults);
+    defaults.sa_handler = SIG_DFL;
 
-    // The converter gets the default disposition of the signals a caller may
-    // have ignored for us, so it can be interrupted and see broken pipes.
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    sigaddset(&defaults, SIGPIPE);
-    sigaddset(&defaults, SIGINT);
-    sigaddset(&defaults, SIGTERM);
-    posix_spawnattr_setsigdefault(&attr, &defaults);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF);
-
-    pid_t pid = 0;
-    int rc = local ? posix_spawn(&pid, program.c_str(), nullptr, &attr, argv.data(), environ)
-                   : posix_spawnp(&pid, program.c_str(), nullptr, &attr, argv.data(), environ);
-    posix_spawnattr_destroy(&attr);
-    if (rc != 0) {
-        outcome.error = std::string("cannot start ") + kConverterName + ": " + std::strerror(rc);
+    // vfork: the parent waits until the child has called execve, and the
+    // child touches nothing but these prepared values, so starting one
+    // converter per file costs what a shell pays for it. The child reports a
+    // failed execve through the shared variable.
+    volatile int execError = 0;
+    pid_t pid = vfork();
+    if (pid == 0) {
+        for (int sig : reset) {
+            sigaction(sig, &defaults, nullptr);
+        }
+        execve(program.c_str(), argv.data(), environ);
+        execError = errno;
+        _exit(127);
+    }
+    if (pid < 0) {
+        outcome.error = std::string("cannot start ") + kConverterName + ": " + std::strerror(errno);
         return outcome;
     }
 
@@ -113,6 +158,11 @@ ConverterOutcome RunConverter(const std::vector<std::string>& args, const std::s
     } while (waited < 0 && errno == EINTR);
     if (waited < 0) {
         outcome.error = std::string("lost the converter: ") + std::strerror(errno);
+        return outcome;
+    }
+    if (execError != 0) {
+        outcome.error =
+            std::string("cannot start ") + kConverterName + ": " + std::strerror(execError);
         return outcome;
     }
     if (WIFEXITED(status)) {

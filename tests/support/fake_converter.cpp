@@ -11,6 +11,8 @@
 //                    as Ghostscript does
 //   FAKE_GS_REMOVE   remove this path (recursively) before anything else
 //   FAKE_GS_CLOSE    when set, close stdin, stdout and stderr first
+//   FAKE_GS_SIGNALS  append to this file which of SIGINT and SIGTERM it
+//                    was started with ignored
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -54,6 +56,16 @@ int main(int argc, char** argv) {
         }
     }
 
+    if (const char* path = std::getenv("FAKE_GS_SIGNALS")) {
+        if (std::FILE* f = std::fopen(path, "ab")) {
+            for (int sig : {SIGINT, SIGTERM}) {
+                void (*previous)(int) = std::signal(sig, SIG_IGN);
+                std::fprintf(f, "%d=%s\n", sig, previous == SIG_IGN ? "ignored" : "default");
+                std::signal(sig, previous);
+            }
+            std::fclose(f);
+        }
+    }
     if (const char* victim = std::getenv("FAKE_GS_REMOVE")) {
         std::error_code ec;
         std::filesystem::remove_all(victim, ec);

@@ -186,3 +186,16 @@ TEST(DriverPosix, FullStandardOutputIsAFailure) {
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("morvel: standard output: write failed"), std::string::npos) << r.err;
 }
+
+TEST(DriverPosix, ConverterGetsSignalsTheCallerIgnoredBack) {
+    DriverWorld w;
+    w.AddPs("a.ps");
+    std::string report = w.root.Sub("signals.txt");
+    // As a script started in the background with "nohup" or "trap '' INT" would.
+    std::string script = "trap '' INT TERM; exec \"$0\" \"$1\" \"$2\"";
+    ProcessResult r = RunProcess({"/bin/sh", "-c", script, MORVEL_EXE, w.gsDir, w.psDir}, "",
+                                 {"FAKE_GS_LOG=" + w.log, "FAKE_GS_SIGNALS=" + report});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadFile(report),
+              std::to_string(SIGINT) + "=default\n" + std::to_string(SIGTERM) + "=default\n");
+}
