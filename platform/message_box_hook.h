@@ -9,3 +9,8 @@ typedef int (*MessageBoxHook)(void* context, const void* owner, const char* text
 
 // A null hook restores the real box.
 void SetMessageBoxHook(MessageBoxHook hook, void* context);
+
+// Used by MessageBoxA on each host: true when a hook took the box, with the
+// hook's result in *result.
+bool RunMessageBoxHook(const void* owner, const char* text, const char* caption, unsigned int style,
+                       int* result);
