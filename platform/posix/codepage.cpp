@@ -135,6 +135,18 @@ bool IsLowSurrogate(std::uint32_t u) {
     return u >= 0xDC00 && u <= 0xDFFF;
 }
 
+// The number of units to convert: as given, or with -1 the terminated
+// text and its terminator; -1 when that does not fit an int.
+long long TerminatedLength(std::size_t length) {
+    return length + 1 > static_cast<std::size_t>(INT_MAX) ? -1 : static_cast<long long>(length) + 1;
+}
+long long InputLength(LPCSTR text, int given) {
+    return given >= 0 ? given : TerminatedLength(std::strlen(text));
+}
+long long InputLength(LPCWSTR text, int given) {
+    return given >= 0 ? given : TerminatedLength(std::wcslen(text));
+}
+
 } // namespace
 
 UINT GetACP() {
@@ -152,13 +164,10 @@ int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int
         SetLastError(ERROR_INVALID_FLAGS);
         return 0;
     }
-    long long len = cbMultiByte;
-    if (cbMultiByte < 0) {
-        len = static_cast<long long>(std::strlen(lpMultiByteStr)) + 1;
-        if (len > INT_MAX) {
-            SetLastError(ERROR_INVALID_PARAMETER);
-            return 0;
-        }
+    long long len = InputLength(lpMultiByteStr, cbMultiByte);
+    if (len < 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
     }
     const unsigned char* s = reinterpret_cast<const unsigned char*>(lpMultiByteStr);
     Sink<wchar_t> sink = {lpWideCharStr, cchWideChar, 0, false};
@@ -199,13 +208,10 @@ int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int
         SetLastError(ERROR_INVALID_FLAGS);
         return 0;
     }
-    long long len = cchWideChar;
-    if (cchWideChar < 0) {
-        len = static_cast<long long>(std::wcslen(lpWideCharStr)) + 1;
-        if (len > INT_MAX) {
-            SetLastError(ERROR_INVALID_PARAMETER);
-            return 0;
-        }
+    long long len = InputLength(lpWideCharStr, cchWideChar);
+    if (len < 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
     }
     Sink<char> sink = {lpMultiByteStr, cbMultiByte, 0, false};
     for (long long i = 0; i < len; ++i) {

@@ -50,6 +50,10 @@ class DriverWorld {
 
     std::vector<ConverterCall> Calls() const { return ReadConverterLog(log); }
     std::string Ps(const std::string& name) const { return JoinPath(psDir, name); }
+    // The entry's base name from the PostScript path handed to the converter.
+    std::string BaseName(const std::string& psPath) const {
+        return psPath.substr(psDir.size() + 1, psPath.size() - psDir.size() - 4);
+    }
     void AddPs(const std::string& name) const { WriteFile(Ps(name), "%!PS\nshowpage\n"); }
 
     TempDir root;

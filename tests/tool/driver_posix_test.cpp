@@ -31,7 +31,7 @@ TEST(DriverPosix, HostileNamesReachTheConverterByteForByte) {
     for (const ConverterCall& c : calls) {
         ASSERT_EQ(c.args.size(), 5u);
         const std::string& ps = c.args[4];
-        std::string name = ps.substr(w.psDir.size() + 1, ps.size() - w.psDir.size() - 4);
+        std::string name = w.BaseName(ps);
         seen.push_back(name);
         EXPECT_EQ(c.args, ExpectedArgs(w.Ps(name + ".jpg"), w.Ps(name + ".ps")));
         EXPECT_TRUE(FileExists(w.Ps(name + ".jpg"))) << name;

@@ -67,7 +67,7 @@ TEST(Driver, EveryFileOnceInScanOrderAndExtraArgumentsIgnored) {
     for (const ConverterCall& c : calls) {
         ASSERT_EQ(c.args.size(), 5u);
         std::string ps = c.args[4];
-        std::string name = ps.substr(w.psDir.size() + 1, ps.size() - w.psDir.size() - 4);
+        std::string name = w.BaseName(ps);
         seen.push_back(name);
         expectedOut += ExpectedOutput(name, w.Ps(name + ".jpg"), ps);
     }

@@ -81,7 +81,7 @@ TEST(DriverWin32, NamesSpecialToTheInterpreterArriveWhole) {
     for (const ConverterCall& c : calls) {
         ASSERT_EQ(c.args.size(), 5u);
         const std::string& ps = c.args[4];
-        std::string name = ps.substr(w.psDir.size() + 1, ps.size() - w.psDir.size() - 4);
+        std::string name = w.BaseName(ps);
         seen.push_back(name);
         std::string jpgArg = w.Ps(name + ".jpg");
         std::string escaped;
