@@ -4,6 +4,8 @@
 // (the Ghostscript directory) before it searches PATH.
 #include "tool/host.h"
 
+#include "tool/converter_command.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -14,7 +16,6 @@
 #include <io.h>
 
 const char kPathSeparator = '\\';
-const char* const kConverterName = "gswin32c.exe";
 const char* const kUsageText = "morvel [gswin32c dir] [ps dir]";
 
 namespace {
@@ -94,18 +95,16 @@ void PrepareStandardStreams() {
     _setmode(_fileno(stderr), _O_BINARY);
 }
 
+namespace {
+
+// True when path does not depend on the current directory or drive.
 bool IsAbsolutePath(const char* path) {
-    if (path == nullptr) {
-        return false;
-    }
     if (IsSeparator(path[0]) && IsSeparator(path[1])) {
         return true; // \\server\share or \\?\...
     }
     bool drive = (path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z');
     return drive && path[1] == ':' && IsSeparator(path[2]);
 }
-
-namespace {
 
 // The drive ("C:") or share ("\\server\share") that path lies on, from the
 // current directory; empty when it cannot be told.
@@ -135,17 +134,41 @@ std::string RootOf(const char* path) {
     return std::string();
 }
 
-} // namespace
-
+// "\dir" (or "/dir") is taken on the current drive: it means the same
+// directory once workingDir is the working directory as long as that lies on
+// the same drive.
 bool MeansTheSameIn(const char* path, const char* workingDir) {
-    // "\dir" (or "/dir") is taken on the current drive: the same one as long
-    // as the new working directory lies on it.
-    if (path == nullptr || workingDir == nullptr || !IsSeparator(path[0]) || IsSeparator(path[1])) {
+    if (!IsSeparator(path[0]) || IsSeparator(path[1])) {
         return false;
     }
     std::string here = RootOf(".");
     std::string there = RootOf(workingDir);
     return !here.empty() && lstrcmpiA(here.c_str(), there.c_str()) == 0;
+}
+
+} // namespace
+
+bool AbsoluteDirectory(const std::string& given, const std::string& gsDir, std::string* absolute,
+                       DWORD* error) {
+    // One that names the same directory from there is used exactly as given.
+    if (IsAbsolutePath(given.c_str()) || MeansTheSameIn(given.c_str(), gsDir.c_str())) {
+        *absolute = given;
+        return true;
+    }
+    DWORD needed = GetFullPathNameA(given.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) {
+        *error = GetLastError();
+        return false;
+    }
+    std::string full(needed, '\0');
+    DWORD written = GetFullPathNameA(given.c_str(), needed, &full[0], nullptr);
+    if (written == 0 || written >= needed) {
+        *error = written == 0 ? GetLastError() : ERROR_INSUFFICIENT_BUFFER;
+        return false;
+    }
+    full.resize(written);
+    *absolute = full;
+    return true;
 }
 
 std::string SystemErrorText(DWORD code) {
@@ -170,8 +193,13 @@ std::string SystemErrorText(DWORD code) {
     return result;
 }
 
-ConverterOutcome RunConverter(const std::vector<std::string>&, const std::string& commandLine) {
+std::string ConverterProgram() {
+    return "gswin32c.exe";
+}
+
+ConverterOutcome RunConverter(const std::vector<std::string>& args) {
     ConverterOutcome outcome{false, false, 0, std::string()};
+    const std::string commandLine = CommandText(args);
     if (commandLine.size() > kMaxCommandLine) {
         outcome.error = "command line of " + std::to_string(commandLine.size()) +
                         " characters is longer than the command interpreter accepts (" +
@@ -205,8 +233,7 @@ ConverterOutcome RunConverter(const std::vector<std::string>&, const std::string
     }
     outcome.error = "converter exited with status " + StatusText(rc);
     if (rc == kCommandNotFound) {
-        outcome.error +=
-            std::string(" (the command interpreter did not find ") + kConverterName + ")";
+        outcome.error += " (the command interpreter did not find " + args.front() + ")";
     }
     return outcome;
 }

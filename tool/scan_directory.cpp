@@ -5,7 +5,6 @@
 
 #include "containers/string_list.h"
 #include "tool/host.h"
-#include "tool/messages.h"
 
 namespace {
 
@@ -36,7 +35,6 @@ int ScanDirectory(const char* directory, const char* extension, StringList* list
     rep = ScanReport();
     if (directory == nullptr || extension == nullptr || list == nullptr) {
         rep.error = ERROR_INVALID_PARAMETER;
-        SetLastError(rep.error);
         return -1;
     }
 
@@ -55,7 +53,6 @@ int ScanDirectory(const char* directory, const char* extension, StringList* list
     HANDLE find = FindFirstFileA(pattern.c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) {
         rep.error = GetLastError();
-        SetLastError(rep.error);
         return -1;
     }
     do {
@@ -77,8 +74,7 @@ int ScanDirectory(const char* directory, const char* extension, StringList* list
         where += name;
         // FIFOs, sockets and devices would make the converter block or fail.
         if ((data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) != 0) {
-            ReportError(where, "not a regular file; skipped");
-            ++rep.refused;
+            rep.skipped.push_back({where, "not a regular file; skipped"});
             continue;
         }
         if (keepExtension == 0) {
@@ -91,8 +87,7 @@ int ScanDirectory(const char* directory, const char* extension, StringList* list
             } else if (list->Find(name.c_str(), 0) != -1) {
                 why = "already listed; skipped";
             }
-            ReportError(where, why);
-            ++rep.refused;
+            rep.skipped.push_back({where, why});
         }
     } while (FindNextFileA(find, &data));
 
@@ -100,7 +95,5 @@ int ScanDirectory(const char* directory, const char* extension, StringList* list
     if (err != ERROR_NO_MORE_FILES) {
         rep.error = err;
     }
-    int result = FindClose(find);
-    SetLastError(rep.error == ERROR_SUCCESS ? ERROR_NO_MORE_FILES : rep.error);
-    return result;
+    return FindClose(find);
 }
