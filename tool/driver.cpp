@@ -41,14 +41,18 @@ std::string Printable(const std::string& text) {
 
 // Every diagnostic: one line on stderr, "morvel: <what>: <why>".
 void ReportError(const std::string& what, const std::string& why) {
-    std::string line = "morvel: " + Printable(what) + ": " + Printable(why) + "\n";
-    std::fwrite(line.data(), 1, line.size(), stderr);
+    WriteText(stderr, "morvel: " + Printable(what) + ": " + Printable(why) + "\n");
     std::fflush(stderr);
 }
 
-// Progress and commands: the real bytes, names included.
+// Progress and commands: the real bytes, names included. A lost write is
+// remembered for the exit status.
+bool outputLost = false;
+
 void WriteOut(const std::string& text) {
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    if (!WriteText(stdout, text)) {
+        outputLost = true;
+    }
 }
 
 std::string Named(const std::string& arg) {
@@ -58,8 +62,6 @@ std::string Named(const std::string& arg) {
 } // namespace
 
 int RunDriver(int argc, char** argv) {
-    PrepareStandardStreams();
-
     // Arguments.
     if (argc < 3) {
         WriteOut(kUsageText);
@@ -136,7 +138,7 @@ int RunDriver(int argc, char** argv) {
         }
     }
 
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) || outputLost) {
         ReportError("standard output", "write failed");
         status = 2;
     }

@@ -4,6 +4,7 @@
 // tool/host_win32.cpp implement it; the build picks one.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -15,8 +16,12 @@ extern const char kPathSeparator;
 // Printed, without a line break, when arguments are missing.
 extern const char* const kUsageText;
 
-// Sets up stdout and stderr as the host writes them. Called once, first.
-void PrepareStandardStreams();
+// Writes text to stream (stdout or stderr) as the host shows it. On Windows
+// a console gets it as wide characters, so names show as in Explorer
+// whatever the console's code page; a file or pipe gets the bytes through
+// the C runtime's text mode ("\n" as "\r\n"). POSIX writes the bytes.
+// False when it could not be written.
+bool WriteText(std::FILE* stream, const std::string& text);
 
 // Makes the PostScript directory, as given on the command line, absolute
 // from the starting directory, so that it names the same directory once

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -17,8 +18,8 @@ extern char** environ;
 const char kPathSeparator = '/';
 const char* const kUsageText = "morvel [gs dir] [ps dir]";
 
-void PrepareStandardStreams() {
-    // POSIX streams never translate line ends.
+bool WriteText(std::FILE* stream, const std::string& text) {
+    return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
 }
 
 bool AbsoluteDirectory(const std::string& given, const std::string&, std::string* absolute,

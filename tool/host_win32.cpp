@@ -1,7 +1,8 @@
-// Windows form of the tool: Ghostscript's console program is gswin32c.exe,
-// the separator is the backslash, and each command runs through the command
-// interpreter, which finds the bare program name in the working directory
-// (the Ghostscript directory) before it searches PATH.
+// Windows form of the tool: Ghostscript's console program is gswin32c.exe
+// (gswin64c.exe where only that one is installed), the separator is the
+// backslash, and each command runs through the command interpreter, which
+// finds the bare program name in the working directory (the Ghostscript
+// directory) before it searches PATH.
 #include "tool/host.h"
 
 #include "tool/converter_command.h"
@@ -12,7 +13,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include <fcntl.h>
 #include <io.h>
 
 const char kPathSeparator = '\\';
@@ -87,12 +87,37 @@ std::string StatusText(int status) {
 
 } // namespace
 
-void PrepareStandardStreams() {
-    // Exactly the "\n" the tool writes, not the C runtime's "\r\n".
-    std::fflush(stdout);
-    std::fflush(stderr);
-    _setmode(_fileno(stdout), _O_BINARY);
-    _setmode(_fileno(stderr), _O_BINARY);
+bool WriteText(std::FILE* stream, const std::string& text) {
+    HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    DWORD mode = 0;
+    if (handle == INVALID_HANDLE_VALUE || GetFileType(handle) != FILE_TYPE_CHAR ||
+        !GetConsoleMode(handle, &mode)) {
+        return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
+    }
+    // A console shows wide text as it is, whatever its own code page; the
+    // console's settings are left alone.
+    std::fflush(stream);
+    if (text.empty()) {
+        return true;
+    }
+    int units =
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (units <= 0) {
+        return false;
+    }
+    std::wstring wide(static_cast<std::size_t>(units), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], units);
+    const wchar_t* next = wide.data();
+    DWORD left = static_cast<DWORD>(wide.size());
+    while (left > 0) {
+        DWORD written = 0;
+        if (!WriteConsoleW(handle, next, left, &written, nullptr) || written == 0) {
+            return false;
+        }
+        next += written;
+        left -= written;
+    }
+    return true;
 }
 
 namespace {
@@ -193,7 +218,21 @@ std::string SystemErrorText(DWORD code) {
     return result;
 }
 
+namespace {
+
+bool IsFile(const char* name) {
+    DWORD attributes = GetFileAttributesA(name);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+} // namespace
+
 std::string ConverterProgram() {
+    // Ghostscript's installer for 64-bit Windows ships only gswin64c.exe.
+    // Without either, cmd.exe goes on to look on PATH for the usual name.
+    if (!IsFile("gswin32c.exe") && IsFile("gswin64c.exe")) {
+        return "gswin64c.exe";
+    }
     return "gswin32c.exe";
 }
 
