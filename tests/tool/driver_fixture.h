@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -78,6 +79,14 @@ class DriverWorld {
     ProcessResult RunDefault(std::vector<std::string> env = {}) { return Run({gsDir, psDir}, env); }
 
     std::vector<ConverterCall> Calls() const { return ReadConverterLog(log); }
+    // The PostScript paths the converter was handed, each once.
+    std::set<std::string> ConvertedInputs() const {
+        std::set<std::string> inputs;
+        for (const ConverterCall& c : Calls()) {
+            inputs.insert(c.args.empty() ? std::string() : c.args.back());
+        }
+        return inputs;
+    }
     std::string Ps(const std::string& name) const { return JoinPath(psDir, name); }
     // The entry's base name from the PostScript path handed to the converter.
     std::string BaseName(const std::string& psPath) const {

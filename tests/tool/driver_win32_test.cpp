@@ -4,25 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "platform/win32.h"
 #include "tests/support/test_support.h"
 #include "tests/tool/driver_fixture.h"
-
-namespace {
-
-std::vector<std::string> ConvertedPaths(const DriverWorld& w) {
-    std::vector<std::string> ps;
-    for (const ConverterCall& c : w.Calls()) {
-        ps.push_back(c.args.empty() ? std::string() : c.args.back());
-    }
-    std::sort(ps.begin(), ps.end());
-    return ps;
-}
-
-} // namespace
 
 TEST(DriverWin32, CommandGoesThroughTheInterpreterNamedByComspec) {
     DriverWorld w;
@@ -101,7 +89,7 @@ TEST(DriverWin32, NameThatTheInterpreterWouldExpandIsRefused) {
     ASSERT_TRUE(r.exited);
     EXPECT_EQ(r.status, 2);
     // Never run with the variable's value in place of the name.
-    EXPECT_EQ(ConvertedPaths(w), std::vector<std::string>({w.Ps("plain.ps")}));
+    EXPECT_EQ(w.ConvertedInputs(), std::set<std::string>({w.Ps("plain.ps")}));
     EXPECT_EQ(r.err, "morvel: " + w.Ps("a%MORVEL_SECRET%b.ps") +
                          ": the command interpreter would replace %MORVEL_SECRET% in the command "
                          "line; not run\n");
@@ -175,8 +163,8 @@ TEST(DriverWin32, DirectoriesAreSkippedWhateverTheirAttributes) {
     }
     ProcessResult r = w.RunDefault();
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(ConvertedPaths(w), std::vector<std::string>(
-                                     {w.Ps("hidden file.ps"), w.Ps("locked.ps"), w.Ps("real.ps")}));
+    EXPECT_EQ(w.ConvertedInputs(),
+              std::set<std::string>({w.Ps("hidden file.ps"), w.Ps("locked.ps"), w.Ps("real.ps")}));
     for (const auto& d : dirs) {
         SetFileAttributesA(w.Ps(d.name).c_str(), FILE_ATTRIBUTE_NORMAL);
     }
@@ -210,17 +198,16 @@ TEST(DriverWin32, NamesOutsideTheLegacyCodePageConvertWhole) {
     ProcessResult r = w.RunDefault({"FAKE_GS_WRITE=1"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
-    std::vector<std::string> expected;
+    std::set<std::string> expected;
     for (const std::string& n : names) {
         EXPECT_NE(r.out.find(ExpectedOutput(n, w.Ps(n + ".jpg"), w.Ps(n + ".ps"))),
                   std::string::npos)
             << n;
         EXPECT_TRUE(FileExists(w.Ps(n + ".jpg"))) << n;
-        expected.push_back(w.Ps(n + ".ps"));
+        expected.insert(w.Ps(n + ".ps"));
     }
-    std::sort(expected.begin(), expected.end());
     // As the stand-in read them from its wide command line.
-    EXPECT_EQ(ConvertedPaths(w), expected);
+    EXPECT_EQ(w.ConvertedInputs(), expected);
 }
 
 TEST(DriverWin32, RedirectedOutputHasWindowsLineEnds) {
