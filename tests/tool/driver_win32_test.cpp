@@ -205,8 +205,8 @@ TEST(DriverWin32, UpperCaseExtensionIsConvertedUnderItsOwnName) {
 
 TEST(DriverWin32, AnsiNamesReachTheConverterByteForByte) {
     DriverWorld w;
-    // Letters of the Western code pages (1252 and the like), not UTF-8.
-    const std::string name = "r\xE9sum\xE9 \xC0 la carte";
+    // Western letters, two bytes each in the ANSI code page (UTF-8).
+    const std::string name = "r\xC3\xA9sum\xC3\xA9 \xC3\x80 la carte";
     AddAnsiFile(w.Ps(name + ".ps"));
     ProcessResult r = w.RunDefault();
     EXPECT_EQ(r.status, 0) << r.err;
