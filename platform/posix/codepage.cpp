@@ -9,7 +9,6 @@
 namespace {
 
 const std::uint32_t kReplacement = 0xFFFD;
-const char kDefaultChar = '?';
 
 bool IsUtf8Page(UINT codePage) {
     return codePage == CP_ACP || codePage == CP_OEMCP || codePage == CP_THREAD_ACP ||
@@ -221,18 +220,15 @@ int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int
             cp = 0x10000 + ((cp - 0xD800) << 10) + (WideUnit(lpWideCharStr[i + 1]) - 0xDC00);
             ++i;
         }
-        char bytes[4];
-        int n;
         if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
             if ((dwFlags & WC_ERR_INVALID_CHARS) != 0) {
                 SetLastError(ERROR_NO_UNICODE_TRANSLATION);
                 return 0;
             }
-            bytes[0] = kDefaultChar;
-            n = 1;
-        } else {
-            n = EncodeUtf8(cp, bytes);
+            cp = kReplacement;
         }
+        char bytes[4];
+        int n = EncodeUtf8(cp, bytes);
         sink.Put(bytes, n);
     }
     return sink.Result();

@@ -33,10 +33,10 @@ int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int
                         LPWSTR lpWideCharStr, int cchWideChar);
 
 // The same rules the other way. A unit that is no character (a surrogate not
-// in a pair, a value above U+10FFFF) becomes the page's default character
-// '?' (with WC_ERR_INVALID_CHARS: failure, ERROR_NO_UNICODE_TRANSLATION).
-// UTF-8 has no other default character: lpDefaultChar and lpUsedDefaultChar
-// must be null, as Windows demands for CP_UTF8 (else ERROR_INVALID_PARAMETER).
+// in a pair, a value above U+10FFFF) becomes U+FFFD, as Windows writes it in
+// UTF-8 (with WC_ERR_INVALID_CHARS: failure, ERROR_NO_UNICODE_TRANSLATION).
+// UTF-8 has no default character: lpDefaultChar and lpUsedDefaultChar must
+// be null, as Windows demands for CP_UTF8 (else ERROR_INVALID_PARAMETER).
 int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int cchWideChar,
                         LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR lpDefaultChar,
                         LPBOOL lpUsedDefaultChar);
