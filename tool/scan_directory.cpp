@@ -38,15 +38,12 @@ int ScanDirectory(const char* directory, const char* extension, StringList* list
         return -1;
     }
 
-    std::string dir = directory;
-    std::string pattern = dir;
-    if (!pattern.empty() && pattern.back() == kPathSeparator) {
-        pattern += "*.";
-    } else {
-        pattern += kPathSeparator;
-        pattern += "*.";
+    // "C:\docs" and "C:\docs\" give the same pattern, C:\docs\*.ps.
+    std::string prefix = directory;
+    if (prefix.empty() || prefix.back() != kPathSeparator) {
+        prefix += kPathSeparator;
     }
-    pattern += extension;
+    std::string pattern = prefix + "*." + extension;
     std::string suffix = std::string(".") + extension;
 
     WIN32_FIND_DATAA data;
@@ -67,27 +64,23 @@ int ScanDirectory(const char* directory, const char* extension, StringList* list
         if (!HasSuffix(name, suffix)) {
             continue; // a match of the system's looser rules, not of ours
         }
-        std::string where = dir;
-        if (where.empty() || where.back() != kPathSeparator) {
-            where += kPathSeparator;
-        }
-        where += name;
         // FIFOs, sockets and devices would make the converter block or fail.
         if ((data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) != 0) {
-            rep.skipped.push_back({where, "not a regular file; skipped"});
+            rep.skipped.push_back({prefix + name, "not a regular file; skipped"});
             continue;
         }
+        std::string entry = name;
         if (keepExtension == 0) {
-            name.resize(name.size() - suffix.size());
+            entry.resize(name.size() - suffix.size());
         }
-        if (list->Add(name.c_str()) == 0) {
+        if (list->Add(entry.c_str()) == 0) {
             const char* why = "out of memory; skipped";
-            if (name.size() > static_cast<std::size_t>(StringList::SlotSize - 1)) {
+            if (entry.size() > static_cast<std::size_t>(StringList::SlotSize - 1)) {
                 why = "file name too long; skipped";
-            } else if (list->Find(name.c_str(), 0) != -1) {
+            } else if (list->Find(entry.c_str(), 0) != -1) {
                 why = "already listed; skipped";
             }
-            rep.skipped.push_back({where, why});
+            rep.skipped.push_back({prefix + name, why});
         }
     } while (FindNextFileA(find, &data));
 

@@ -1,3 +1,7 @@
+// File search and the working directory on POSIX: FindFirstFileA,
+// FindNextFileA, FindClose and SetCurrentDirectoryA over opendir, readdir,
+// fstatat and chdir. Only what morvel calls; win32_files.h says what is left
+// out (wide and Ex forms, short names, wildcards before the last component).
 #include "platform/win32.h"
 
 #include <cerrno>
