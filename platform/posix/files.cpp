@@ -21,8 +21,8 @@ struct FindState {
     std::string pattern; // the last component, with its wildcards
 };
 
-// '*' matches any run of bytes, '?' exactly one byte; everything else matches
-// itself, byte for byte.
+// '*' matches any run of bytes; everything else matches itself, byte for
+// byte. FindFirstFileA refuses a '?', the one other wildcard of Windows.
 bool WildcardMatch(const char* pat, const char* name) {
     const char* starPat = nullptr;
     const char* starName = nullptr;
@@ -30,7 +30,7 @@ bool WildcardMatch(const char* pat, const char* name) {
         if (*pat == '*') {
             starPat = ++pat;
             starName = name;
-        } else if (*pat == '?' || *pat == *name) {
+        } else if (*pat == *name) {
             ++pat;
             ++name;
         } else if (starPat != nullptr) {
@@ -46,17 +46,6 @@ bool WildcardMatch(const char* pat, const char* name) {
     return *pat == '\0';
 }
 
-// 100-nanosecond intervals since 1601-01-01, as FILETIME counts.
-FILETIME ToFileTime(const struct timespec& ts) {
-    const std::uint64_t epochDiff = 11644473600ULL;
-    std::uint64_t t = (static_cast<std::uint64_t>(ts.tv_sec) + epochDiff) * 10000000ULL +
-                      static_cast<std::uint64_t>(ts.tv_nsec) / 100;
-    FILETIME ft;
-    ft.dwLowDateTime = static_cast<DWORD>(t & 0xFFFFFFFFu);
-    ft.dwHighDateTime = static_cast<DWORD>(t >> 32);
-    return ft;
-}
-
 enum class Fill { Ok, Vanished, Failed };
 
 // Failed with the last error set when the entry cannot be looked at, as in a
@@ -64,10 +53,10 @@ enum class Fill { Ok, Vanished, Failed };
 Fill FillFindData(int dirFd, const char* name, WIN32_FIND_DATAA* data) {
     std::memset(data, 0, sizeof(*data));
     struct stat st;
-    DWORD attrs = 0;
     if (fstatat(dirFd, name, &st, 0) != 0) {
-        // A dangling symbolic link still is an entry; one that is not there
-        // any more has gone since the directory was read.
+        // A dangling symbolic link still is an entry (the converter will say
+        // what is wrong with it); one that is not there any more has gone
+        // since the directory was read.
         if (fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
             if (errno == ENOENT) {
                 return Fill::Vanished;
@@ -75,27 +64,14 @@ Fill FillFindData(int dirFd, const char* name, WIN32_FIND_DATAA* data) {
             SetLastError(Win32ErrorFromErrno(errno));
             return Fill::Failed;
         }
-        attrs |= FILE_ATTRIBUTE_REPARSE_POINT;
+        data->dwFileAttributes = FILE_ATTRIBUTE_NORMAL;
     } else if (S_ISDIR(st.st_mode)) {
-        attrs |= FILE_ATTRIBUTE_DIRECTORY;
+        data->dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
     } else if (S_ISREG(st.st_mode)) {
-        attrs |= FILE_ATTRIBUTE_ARCHIVE;
+        data->dwFileAttributes = FILE_ATTRIBUTE_NORMAL;
     } else {
-        attrs |= FILE_ATTRIBUTE_DEVICE;
+        data->dwFileAttributes = FILE_ATTRIBUTE_DEVICE;
     }
-    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
-        attrs |= FILE_ATTRIBUTE_READONLY;
-    }
-    if (name[0] == '.') {
-        attrs |= FILE_ATTRIBUTE_HIDDEN;
-    }
-    data->dwFileAttributes = attrs;
-    data->ftCreationTime = ToFileTime(st.st_ctim);
-    data->ftLastAccessTime = ToFileTime(st.st_atim);
-    data->ftLastWriteTime = ToFileTime(st.st_mtim);
-    std::uint64_t size = static_cast<std::uint64_t>(st.st_size);
-    data->nFileSizeHigh = static_cast<DWORD>(size >> 32);
-    data->nFileSizeLow = static_cast<DWORD>(size & 0xFFFFFFFFu);
     std::strcpy(data->cFileName, name); // fits: callers checked the length
     return Fill::Ok;
 }
@@ -155,6 +131,10 @@ HANDLE FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData) {
     }
     if (pattern.empty()) {
         SetLastError(ERROR_FILE_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    if (pattern.find('?') != std::string::npos) {
+        SetLastError(ERROR_INVALID_NAME);
         return INVALID_HANDLE_VALUE;
     }
     DIR* dir = opendir(dirPath.c_str());

@@ -1,4 +1,4 @@
-// File search, working directory and full paths: the same expectations for
+// File search and the working directory: the same expectations for
 // our POSIX layer and for real Win32.
 #include <gtest/gtest.h>
 
@@ -62,10 +62,6 @@ TEST(FindFile, WildcardsSelectByLastComponent) {
     EXPECT_NE(ps["x.ps"] & FILE_ATTRIBUTE_DIRECTORY, 0u);
     EXPECT_EQ(ps["a.ps"] & FILE_ATTRIBUTE_DIRECTORY, 0u);
 
-    std::map<std::string, DWORD> one = FindAll(dir.Sub("?.ps"));
-    EXPECT_EQ(one.size(), 2u); // a.ps and x.ps
-    EXPECT_EQ(one.count("bb.ps"), 0u);
-
     std::map<std::string, DWORD> exact = FindAll(dir.Sub("c.txt"));
     EXPECT_EQ(exact.size(), 1u);
 
@@ -74,20 +70,6 @@ TEST(FindFile, WildcardsSelectByLastComponent) {
     EXPECT_EQ(all.count("."), 1u);
     EXPECT_EQ(all.count(".."), 1u);
     EXPECT_EQ(all.size(), 7u);
-}
-
-TEST(FindFile, ReportsSizeOfFiles) {
-    TempDir dir;
-    WriteFile(dir.Sub("five.ps"), "12345");
-    WIN32_FIND_DATAA data;
-    HANDLE h = FindFirstFileA(dir.Sub("*.ps").c_str(), &data);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    EXPECT_STREQ(data.cFileName, "five.ps");
-    EXPECT_EQ(data.nFileSizeLow, 5u);
-    EXPECT_EQ(data.nFileSizeHigh, 0u);
-    EXPECT_EQ(FindNextFileA(h, &data), FALSE);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_MORE_FILES));
-    EXPECT_NE(FindClose(h), FALSE);
 }
 
 TEST(FindFile, FailuresTellNoMatchFromNoDirectory) {
@@ -119,20 +101,6 @@ TEST(FindFile, CaseOfTheNameAsTheHostMatchesIt) {
     } else {
         EXPECT_TRUE(found.empty());
     }
-}
-
-TEST(FindFile, ReadOnlyEntriesSaySo) {
-    TempDir dir;
-    WriteFile(dir.Sub("locked.ps"), "");
-    WriteFile(dir.Sub("open.ps"), "");
-    std::filesystem::permissions(dir.Sub("locked.ps"),
-                                 std::filesystem::perms::owner_write |
-                                     std::filesystem::perms::group_write |
-                                     std::filesystem::perms::others_write,
-                                 std::filesystem::perm_options::remove);
-    std::map<std::string, DWORD> found = FindAll(dir.Sub("*.ps"));
-    EXPECT_NE(found["locked.ps"] & FILE_ATTRIBUTE_READONLY, 0u);
-    EXPECT_EQ(found["open.ps"] & FILE_ATTRIBUTE_READONLY, 0u);
 }
 
 TEST(CurrentDirectory, ChangesAndFailsWithReason) {
