@@ -7,11 +7,10 @@
 #include <string>
 
 #include "platform/win32.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
-const bool kUtf8 = GetACP() == CP_UTF8;
-const bool kWesternEuropean = GetACP() == 1252;
 const bool kWideIs16Bit = sizeof(wchar_t) == 2;
 
 std::wstring ToWide(const std::string& bytes) {
@@ -36,14 +35,6 @@ std::string ToAnsi(const std::wstring& wide) {
                   n);
     }
     return out;
-}
-
-std::wstring Units(std::initializer_list<unsigned> units) {
-    std::wstring s;
-    for (unsigned u : units) {
-        s.push_back(static_cast<wchar_t>(u));
-    }
-    return s;
 }
 
 } // namespace
@@ -113,13 +104,13 @@ TEST(CodePage, WideBufferRules) {
 TEST(CodePage, AccentedAndForeignCharacters) {
     // U+00E9 is "\xC3\xA9" in UTF-8 and "\xE9" in 1252; U+4E2D has no place
     // in 1252 and becomes its default character.
-    if (kUtf8) {
+    if (AnsiIsUtf8()) {
         EXPECT_EQ(ToWide("\xC3\xA9"), Units({0xE9}));
         EXPECT_EQ(ToAnsi(Units({0xE9})), "\xC3\xA9");
         EXPECT_EQ(ToAnsi(Units({0x4E2D})), "\xE4\xB8\xAD");
         EXPECT_EQ(ToAnsi(Units({0x20AC})), "\xE2\x82\xAC");
         EXPECT_EQ(ToWide("\xE4\xB8\xAD"), Units({0x4E2D}));
-    } else if (kWesternEuropean) {
+    } else if (AnsiIsWesternEuropean()) {
         EXPECT_EQ(ToWide("\xC3\xA9"), Units({0xC3, 0xA9}));
         EXPECT_EQ(ToWide("\xE9"), Units({0xE9}));
         EXPECT_EQ(ToAnsi(Units({0xE9})), "\xE9");
@@ -127,19 +118,19 @@ TEST(CodePage, AccentedAndForeignCharacters) {
         EXPECT_EQ(ToAnsi(Units({0x20AC})), "\x80");
         EXPECT_EQ(ToWide("\x80"), Units({0x20AC}));
     } else {
-        GTEST_SKIP() << "ANSI code page " << GetACP() << " has no expectations here";
+        GTEST_SKIP() << "this ANSI code page has no expectations here";
     }
 }
 
 TEST(CodePage, CharactersBeyondTheBasicPlane) {
-    if (kWesternEuropean) {
+    if (AnsiIsWesternEuropean()) {
         // Four bytes are four characters, and the pair has no place in 1252.
         EXPECT_EQ(ToWide("\xF0\x9F\x98\x80"), Units({0xF0, 0x178, 0x2DC, 0x20AC}));
         EXPECT_EQ(ToAnsi(Units({0xD83D, 0xDE00})), "??");
         return;
     }
-    if (!kUtf8) {
-        GTEST_SKIP() << "ANSI code page " << GetACP() << " has no expectations here";
+    if (!AnsiIsUtf8()) {
+        GTEST_SKIP() << "this ANSI code page has no expectations here";
     }
     // U+1F600: one unit of 32-bit wide text, a surrogate pair of 16-bit.
     const std::string bytes = "\xF0\x9F\x98\x80";
@@ -152,7 +143,7 @@ TEST(CodePage, CharactersBeyondTheBasicPlane) {
 }
 
 TEST(CodePage, InvalidUtf8BecomesReplacementCharacters) {
-    if (kWesternEuropean) {
+    if (AnsiIsWesternEuropean()) {
         // No byte is invalid in 1252; even its five unassigned ones pass.
         wchar_t buf[8];
         EXPECT_EQ(
@@ -161,8 +152,8 @@ TEST(CodePage, InvalidUtf8BecomesReplacementCharacters) {
         EXPECT_EQ(ToWide("\xC0\xAF\xFF"), Units({0xC0, 0xAF, 0xFF}));
         return;
     }
-    if (!kUtf8) {
-        GTEST_SKIP() << "ANSI code page " << GetACP() << " has no expectations here";
+    if (!AnsiIsUtf8()) {
+        GTEST_SKIP() << "this ANSI code page has no expectations here";
     }
     const unsigned R = 0xFFFD;
     // Each maximal ill-formed subsequence is one U+FFFD; the byte that breaks
@@ -192,11 +183,11 @@ TEST(CodePage, InvalidUtf8BecomesReplacementCharacters) {
 
 TEST(CodePage, UnitsThatAreNoCharacterBecomeTheDefaultCharacter) {
     // Both pages write '?' for a surrogate on its own.
-    if (!kUtf8 && !kWesternEuropean) {
-        GTEST_SKIP() << "ANSI code page " << GetACP() << " has no expectations here";
+    if (!AnsiIsUtf8() && !AnsiIsWesternEuropean()) {
+        GTEST_SKIP() << "this ANSI code page has no expectations here";
     }
     EXPECT_EQ(ToAnsi(Units({'a', 0xD800, 'b'})), "a?b");
-    if (kWesternEuropean) {
+    if (AnsiIsWesternEuropean()) {
         return;
     }
     EXPECT_EQ(ToAnsi(Units({0xDC00})), "?");

@@ -6,12 +6,9 @@
 #include <string>
 
 #include "platform/win32.h"
+#include "tests/support/test_support.h"
 
 namespace {
-
-struct AllocFailureOff {
-    ~AllocFailureOff() { SetAllocFailure(0); }
-};
 
 DWORD BytePrefix(BSTR b) {
     DWORD n;

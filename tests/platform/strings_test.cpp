@@ -5,6 +5,7 @@
 
 #include "platform/win32.h"
 #include "tests/platform/host_expect.h"
+#include "tests/support/test_support.h"
 
 TEST(LStr, CopyConcatLength) {
     char buf[32] = "junk";
@@ -31,12 +32,6 @@ TEST(LStr, CompareEqualityAndOrder) {
         EXPECT_GT(lstrcmpA("a", "B"), 0);
     }
 }
-
-namespace {
-struct AllocFailureOff {
-    ~AllocFailureOff() { SetAllocFailure(0); }
-};
-} // namespace
 
 TEST(TaskAllocator, ReallocKeepsContentsAndZeroFrees) {
     char* p = static_cast<char*>(CoTaskMemAlloc(4));

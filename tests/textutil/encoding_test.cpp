@@ -4,37 +4,8 @@
 #include <vector>
 
 #include "platform/win32.h"
+#include "tests/support/test_support.h"
 #include "textutil/encoding.h"
-
-namespace {
-
-// The ANSI code page decides what survives a trip through it: UTF-8 on
-// POSIX keeps every character, 1252 (Windows under Wine) keeps Western ones.
-const bool kUtf8 = GetACP() == CP_UTF8;
-const bool kWesternEuropean = GetACP() == 1252;
-
-struct AllocFailureOff {
-    ~AllocFailureOff() { SetAllocFailure(0); }
-};
-
-std::wstring Units(std::initializer_list<unsigned> units) {
-    std::wstring s;
-    for (unsigned u : units) {
-        s.push_back(static_cast<wchar_t>(u));
-    }
-    return s;
-}
-
-// A wide buffer of the given capacity filled with a marker.
-std::vector<wchar_t> WideBuffer(std::size_t n, const wchar_t* text = L"") {
-    std::vector<wchar_t> buf(n, L'#');
-    std::wstring t(text);
-    std::copy(t.begin(), t.end(), buf.begin());
-    buf[t.size()] = L'\0';
-    return buf;
-}
-
-} // namespace
 
 TEST(AnsiToBstr, ConvertsAndHandsOverTheString) {
     BSTR b = reinterpret_cast<BSTR>(&b); // a sentinel no call may write
@@ -61,13 +32,13 @@ TEST(AnsiToBstr, ConvertsAndHandsOverTheString) {
 TEST(AnsiToBstr, ReadsTheCodePage) {
     BSTR b = nullptr;
     ASSERT_EQ(AnsiToBstr("caf\xC3\xA9", b), S_OK);
-    if (kUtf8) {
+    if (AnsiIsUtf8()) {
         EXPECT_EQ(std::wstring(b), Units({'c', 'a', 'f', 0xE9}));
-    } else if (kWesternEuropean) {
+    } else if (AnsiIsWesternEuropean()) {
         EXPECT_EQ(std::wstring(b), Units({'c', 'a', 'f', 0xC3, 0xA9}));
     }
     SysFreeString(b);
-    if (kUtf8) {
+    if (AnsiIsUtf8()) {
         ASSERT_EQ(AnsiToBstr("x\xFFy", b), S_OK);
         EXPECT_EQ(std::wstring(b), Units({'x', 0xFFFD, 'y'}));
         SysFreeString(b);
@@ -110,13 +81,13 @@ TEST(WideToAnsi, CharactersOfSeveralBytes) {
     }
     std::vector<char> buf(64, '#');
     ASSERT_EQ(WideToAnsi(wide.c_str(), buf.data()), S_OK);
-    if (kUtf8) {
+    if (AnsiIsUtf8()) {
         std::string expected = "\xE4\xB8\xAD\xE6\x96\x87\xE5\xAD\x97";
         if (sizeof(wchar_t) == 4) {
             expected += "\xF0\x9F\x98\x80";
         }
         EXPECT_EQ(std::string(buf.data()), expected);
-    } else if (kWesternEuropean) {
+    } else if (AnsiIsWesternEuropean()) {
         EXPECT_EQ(std::string(buf.data()), "???");
     }
 }
@@ -187,13 +158,13 @@ TEST(WideViaAnsi, TextGoesThroughTheCodePage) {
     const std::wstring wen = Units({0x6587});
     std::vector<wchar_t> dest = WideBuffer(16);
     ASSERT_EQ(WideCopyViaAnsi(dest.data(), (L"x" + han).c_str()), 0);
-    if (kUtf8) {
+    if (AnsiIsUtf8()) {
         EXPECT_EQ(std::wstring(dest.data()), L"x" + han);
         EXPECT_EQ(WideCompareViaAnsi(han.c_str(), wen.c_str()), 1);
         // Each character joins whole, multi-byte forms included.
         ASSERT_EQ(WideConcatViaAnsi(dest.data(), wen.c_str()), 0);
         EXPECT_EQ(std::wstring(dest.data()), L"x" + han + wen);
-    } else if (kWesternEuropean) {
+    } else if (AnsiIsWesternEuropean()) {
         // Both become the default character, so they compare equal.
         EXPECT_EQ(std::wstring(dest.data()), L"x?");
         EXPECT_EQ(WideCompareViaAnsi(han.c_str(), wen.c_str()), 0);
@@ -246,7 +217,7 @@ TEST(BufferConversions, ReturnThePlatformsCount) {
     EXPECT_EQ(WideToAnsiBuffer(L"", ansi), 1);
     EXPECT_EQ(WideToAnsiBuffer(nullptr, ansi), 0);
 
-    if (kUtf8) {
+    if (AnsiIsUtf8()) {
         EXPECT_EQ(AnsiToWideBuffer("\xC3\xA9\xFF", wide), 3);
         EXPECT_EQ(std::wstring(wide), Units({0xE9, 0xFFFD}));
         // Three characters are offered 8 bytes: 8 fit, 10 do not.
@@ -254,7 +225,7 @@ TEST(BufferConversions, ReturnThePlatformsCount) {
         EXPECT_EQ(WideToAnsiBuffer(fits.c_str(), ansi), 8);
         std::wstring tooLong = Units({0x4E2D, 0x6587, 0x5B57});
         EXPECT_EQ(WideToAnsiBuffer(tooLong.c_str(), ansi), 0);
-    } else if (kWesternEuropean) {
+    } else if (AnsiIsWesternEuropean()) {
         EXPECT_EQ(AnsiToWideBuffer("\xE9\x80", wide), 3);
         EXPECT_EQ(std::wstring(wide), Units({0xE9, 0x20AC}));
         EXPECT_EQ(WideToAnsiBuffer(Units({0xE9, 0x4E2D}).c_str(), ansi), 3);
