@@ -41,13 +41,6 @@ int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int
                         LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR lpDefaultChar,
                         LPBOOL lpUsedDefaultChar);
 
-#define LOCALE_NEUTRAL 0x0000
-#define LOCALE_INVARIANT 0x007F
-#define LOCALE_USER_DEFAULT 0x0400
-#define LOCALE_SYSTEM_DEFAULT 0x0800
-#define LOCALE_NOUSEROVERRIDE 0x80000000
-#define LOCALE_USE_CP_ACP 0x40000000
-
 typedef struct _numberfmtA {
     UINT NumDigits;
     UINT LeadingZero;
@@ -55,21 +48,17 @@ typedef struct _numberfmtA {
     LPSTR lpDecimalSep;
     LPSTR lpThousandSep;
     UINT NegativeOrder;
-} NUMBERFMTA, *LPNUMBERFMTA;
-typedef NUMBERFMTA NUMBERFMT;
+} NUMBERFMTA;
 
-// Every locale formats as the one built-in locale (English, United States):
-// negative sign "-", and without lpFormat 2 digits, leading zero, grouping
-// 3, "." and ",", negative order 1. lpValue: an optional '-' first, digits
-// with at most one '.', at least one digit; anything else fails with
-// ERROR_INVALID_PARAMETER, as do null separators and NegativeOrder above 4.
-// dwFlags must be 0 with lpFormat (else ERROR_INVALID_FLAGS). As on Windows,
-// leading zeros of the whole part go, and a whole part of zero shows only
-// with LeadingZero ("0.5" is ".50" without it); excess decimals round half
-// up; Grouping's decimal digits are the group sizes from the point leftwards,
-// the last repeating unless it is 0 (32: 12,34,567). Returns the characters
-// written, terminator included; with cchNumber 0 the size needed; 0 with
-// ERROR_INSUFFICIENT_BUFFER (nothing written) when the buffer is too small.
+// lpValue an integer as printf writes it ("0", or an optional '-' and digits
+// without a leading zero), lpFormat the record of a grouped integer: no
+// decimals, LeadingZero 1, Grouping 3, NegativeOrder 1 and both separators
+// set. The result is Windows': "-1,234,567" with "," as the thousands
+// separator. Returns the characters written, terminator included; 0 with
+// ERROR_INSUFFICIENT_BUFFER (nothing written) when they do not fit. Any other
+// value, record or a buffer that is not positive fails with
+// ERROR_INVALID_PARAMETER, flags with ERROR_INVALID_FLAGS. The locale is
+// not looked at: the record decides everything.
 int GetNumberFormatA(LCID Locale, DWORD dwFlags, LPCSTR lpValue, const NUMBERFMTA* lpFormat,
                      LPSTR lpNumberStr, int cchNumber);
 
