@@ -7,36 +7,26 @@ typedef DWORD LCID;
 typedef struct HWND__* HWND;
 
 // The ANSI code page of a POSIX host is UTF-8, whatever the process locale
-// says: every page below names the same conversion.
+// says.
 #define CP_ACP 0
-#define CP_OEMCP 1
-#define CP_THREAD_ACP 3
-#define CP_UTF8 65001
-
-#define MB_ERR_INVALID_CHARS 0x00000008
-#define WC_ERR_INVALID_CHARS 0x00000080
 
 #define ERROR_INVALID_FLAGS 1004L
 
-// CP_UTF8.
-UINT GetACP();
-
-// Win32's buffer rules: a negative cbMultiByte means terminated input, the
-// terminator counted; cchWideChar 0 returns the units needed; a buffer too
-// small fails with ERROR_INSUFFICIENT_BUFFER after filling what fits; a null
-// input, a zero length or a negative capacity fail with
-// ERROR_INVALID_PARAMETER, flags other than MB_ERR_INVALID_CHARS with
-// ERROR_INVALID_FLAGS. Each maximal ill-formed UTF-8 subsequence becomes one
-// U+FFFD (with MB_ERR_INVALID_CHARS: failure, ERROR_NO_UNICODE_TRANSLATION).
-// A character takes one unit of 32-bit wide text, two of 16-bit wide text.
+// Win32's buffer rules for an explicit input length: a buffer too small
+// fails with ERROR_INSUFFICIENT_BUFFER after filling what fits; a null input
+// or output fails with ERROR_INVALID_PARAMETER, as does a length or capacity
+// that is not positive (terminated input and size queries are left out), or
+// a page other than CP_ACP; flags fail with ERROR_INVALID_FLAGS. Each maximal
+// ill-formed UTF-8 subsequence becomes one U+FFFD. Wide text is UTF-32 here:
+// one unit a character.
 int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
                         LPWSTR lpWideCharStr, int cchWideChar);
 
-// The same rules the other way. A unit that is no character (a surrogate not
-// in a pair, a value above U+10FFFF) becomes the page's default character
-// '?' (with WC_ERR_INVALID_CHARS: failure, ERROR_NO_UNICODE_TRANSLATION).
-// UTF-8 has no other default character: lpDefaultChar and lpUsedDefaultChar
-// must be null, as Windows demands for CP_UTF8 (else ERROR_INVALID_PARAMETER).
+// The same rules the other way, and besides: a negative cchWideChar means
+// terminated input, the terminator counted, and cbMultiByte 0 (the output
+// may then be null) returns the bytes needed. A unit that is no character (a
+// surrogate, a value above U+10FFFF) becomes '?'. lpDefaultChar and
+// lpUsedDefaultChar must be null (else ERROR_INVALID_PARAMETER).
 int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int cchWideChar,
                         LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR lpDefaultChar,
                         LPBOOL lpUsedDefaultChar);
