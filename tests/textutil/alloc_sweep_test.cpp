@@ -54,7 +54,7 @@ void ConvertScenario(const Faults& faults) {
             continue;
         }
         ASSERT_NE(bstr, nullptr);
-        EXPECT_EQ(std::wstring(bstr, SysStringLen(bstr)), Widen(name));
+        EXPECT_EQ(std::wstring(bstr), Widen(name));
 
         // And back to ANSI, into a buffer that must stay as it was on failure.
         std::string ansi(name.size() + 1, '#');

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -15,17 +16,17 @@ TEST(AnsiToBstr, ConvertsAndHandsOverTheString) {
 
     ASSERT_EQ(AnsiToBstr("", b), S_OK);
     ASSERT_NE(b, nullptr);
-    EXPECT_EQ(SysStringLen(b), 0u);
+    EXPECT_EQ(std::wcslen(b), 0u);
     SysFreeString(b);
 
     ASSERT_EQ(AnsiToBstr("report.ps", b), S_OK);
     EXPECT_EQ(std::wstring(b), L"report.ps");
-    EXPECT_EQ(SysStringLen(b), 9u);
+    EXPECT_EQ(std::wcslen(b), 9u);
     SysFreeString(b);
 
     std::string longText(5000, 'q');
     ASSERT_EQ(AnsiToBstr(longText.c_str(), b), S_OK);
-    EXPECT_EQ(SysStringLen(b), 5000u);
+    EXPECT_EQ(std::wcslen(b), 5000u);
     SysFreeString(b);
 }
 
