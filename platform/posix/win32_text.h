@@ -1,4 +1,10 @@
-// Code-page conversion, number formatting and message boxes.
+// Code-page conversion, number formatting and message boxes, for the POSIX
+// layer. Provides only the calls that morvel's text functions make: the two
+// conversions with CP_ACP (UTF-8 here) and no flags, GetNumberFormatA with
+// the one format record of a grouped integer, and the OK box. Does not
+// provide GetACP or other code pages, conversion flags, locale formats or
+// decimals, or boxes with other buttons; such calls fail with the error
+// Windows gives for arguments it refuses, never with a different answer.
 #pragma once
 
 #include "platform/posix/win32_types.h"
@@ -57,8 +63,10 @@ int GetNumberFormatA(LCID Locale, DWORD dwFlags, LPCSTR lpValue, const NUMBERFMT
 #define IDOK 1
 
 // No one can answer a box on a console host: writes "caption: text" to
-// stderr as one line (line breaks in the text become spaces; a null caption
-// is "Error", as on Windows) and reports the OK button. 0 when stderr cannot
-// be written, with the last error set. A hook set with SetMessageBoxHook
-// (platform/message_box_hook.h) takes the box instead.
+// stderr as one line (line breaks in the text become spaces) and reports the
+// OK button. Text and caption must not be null; the owner and the icon are
+// not looked at. A box with other buttons than OK fails with
+// ERROR_INVALID_PARAMETER; 0 when stderr cannot be written, with the last
+// error set. A hook set with SetMessageBoxHook (platform/message_box_hook.h)
+// takes the box instead.
 int MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
