@@ -101,10 +101,10 @@ int main(int argc, char** argv) {
     long long heapAfter = HeapInUse();
     long long rssAfter = ResidentBytes();
 
-    if (report.refused != 0 ||
+    if (!report.skipped.empty() ||
         (report.error != ERROR_SUCCESS && report.error != ERROR_FILE_NOT_FOUND)) {
-        std::fprintf(stderr, "scan failed: error %lu, %d refused\n",
-                     static_cast<unsigned long>(report.error), report.refused);
+        std::fprintf(stderr, "scan failed: error %lu, %zu skipped\n",
+                     static_cast<unsigned long>(report.error), report.skipped.size());
         return 1;
     }
 

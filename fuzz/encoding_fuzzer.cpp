@@ -2,7 +2,7 @@
 // buffer is a heap block of exactly the size the interface promises, so ASan
 // sees a byte written past it. The expected ANSI (UTF-8 on POSIX) form of
 // wide text comes from a small encoder here: each character encoded, each
-// unit that is no character replaced by '?'.
+// unit that is no character replaced by U+FFFD.
 //
 // The first input byte picks the case:
 //   0: the rest as ANSI bytes, any of them;
@@ -36,8 +36,9 @@ std::string Utf8(const std::wstring& wide) {
     for (wchar_t w : wide) {
         std::uint32_t u = Unit(w);
         if (!IsCharacter(u)) {
-            out += '?';
-        } else if (u < 0x80) {
+            u = 0xFFFD;
+        }
+        if (u < 0x80) {
             out += static_cast<char>(u);
         } else if (u < 0x800) {
             out += static_cast<char>(0xC0 | (u >> 6));
@@ -61,7 +62,7 @@ std::wstring Normalised(const std::wstring& wide) {
     std::wstring out = wide;
     for (wchar_t& w : out) {
         if (!IsCharacter(Unit(w))) {
-            w = L'?';
+            w = static_cast<wchar_t>(0xFFFD);
         }
     }
     return out;

@@ -1,5 +1,6 @@
-// Text between the ANSI code page (CP_ACP: the system's page on Windows,
-// UTF-8 on POSIX hosts) and wide text (wchar_t: 16-bit units on Windows,
+// Text between the ANSI code page (CP_ACP: UTF-8 on POSIX hosts and, through
+// the programs' manifest, on Windows 10 version 1903 and later; the system's
+// page on older Windows) and wide text (wchar_t: 16-bit units on Windows,
 // 32-bit characters on POSIX), and wide copy, concatenation and comparison.
 //
 // Result codes: S_OK, S_FALSE (1) for a null input, E_OUTOFMEMORY when a

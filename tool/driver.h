@@ -2,8 +2,6 @@
 // JPEG file of the same base name beside it, one converter run per file.
 #pragma once
 
-#include <string>
-
 // argv[1]: the directory that holds the converter; argv[2]: the directory of
 // PostScript files. Further arguments are ignored.
 // Exit status: 0 when every conversion succeeded (or there was nothing to
@@ -11,8 +9,3 @@
 // used or any file could not be converted, 128 + signal when the user stopped
 // a conversion with an interrupt or terminate signal.
 int RunDriver(int argc, char** argv);
-
-// The output file name as the converter must receive it: the converter reads
-// it as a template in which '%' starts a page-number format, so every '%' is
-// doubled.
-std::string EscapeOutputTemplate(const std::string& path);

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -15,19 +16,50 @@
 extern char** environ;
 
 const char kPathSeparator = '/';
-const char* const kConverterName = "gs";
 const char* const kUsageText = "morvel [gs dir] [ps dir]";
 
-void PrepareStandardStreams() {
-    // POSIX streams never translate line ends.
+bool WriteText(std::FILE* stream, const std::string& text) {
+    return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
 }
 
-bool IsAbsolutePath(const char* path) {
-    return path != nullptr && path[0] == '/';
-}
-
-bool MeansTheSameIn(const char*, const char*) {
-    return false; // only an absolute path does
+bool AbsoluteDirectory(const std::string& given, const std::string&, std::string* absolute,
+                       DWORD* error) {
+    if (!given.empty() && given[0] == '/') {
+        *absolute = given;
+        return true;
+    }
+    std::vector<char> cwd(256);
+    while (getcwd(cwd.data(), cwd.size()) == nullptr) {
+        if (errno != ERANGE) {
+            *error = Win32ErrorFromErrno(errno);
+            return false;
+        }
+        cwd.resize(cwd.size() * 2);
+    }
+    // Only empty and "." components go: ".." after a symbolic link means the
+    // link's parent, which only the kernel knows, so it stays for the kernel.
+    std::string path = cwd.data();
+    std::string::size_type pos = 0;
+    while (pos < given.size()) {
+        std::string::size_type end = given.find('/', pos);
+        if (end == std::string::npos) {
+            end = given.size();
+        }
+        std::string component = given.substr(pos, end - pos);
+        if (!component.empty() && component != ".") {
+            if (path.back() != '/') {
+                path += '/';
+            }
+            path += component;
+        }
+        pos = end + 1;
+    }
+    // A trailing separator stays, as it does in an absolute argument.
+    if (given.back() == '/' && path.back() != '/') {
+        path += '/';
+    }
+    *absolute = path;
+    return true;
 }
 
 std::string SystemErrorText(DWORD code) {
@@ -64,8 +96,8 @@ bool IsExecutableFile(const std::string& path) {
 // The Ghostscript directory is the current directory by now. A converter
 // there wins over one on PATH, as the Windows command interpreter looks in
 // the current directory first. Empty when there is none.
-std::string FindConverter() {
-    std::string local = std::string("./") + kConverterName;
+std::string FindConverter(const std::string& name) {
+    std::string local = "./" + name;
     if (IsExecutableFile(local)) {
         return local;
     }
@@ -76,7 +108,7 @@ std::string FindConverter() {
         std::string::size_type colon = dirs.find(':', pos);
         std::string dir =
             dirs.substr(pos, colon == std::string::npos ? std::string::npos : colon - pos);
-        std::string candidate = (dir.empty() ? std::string(".") : dir) + "/" + kConverterName;
+        std::string candidate = (dir.empty() ? std::string(".") : dir) + "/" + name;
         if (IsExecutableFile(candidate)) {
             return candidate;
         }
@@ -112,17 +144,20 @@ std::string SignalText(int sig) {
 
 } // namespace
 
-ConverterOutcome RunConverter(const std::vector<std::string>& args, const std::string&) {
+std::string ConverterProgram() {
+    return "gs";
+}
+
+ConverterOutcome RunConverter(const std::vector<std::string>& args) {
     ConverterOutcome outcome{false, false, 0, std::string()};
 
-    std::string program = FindConverter();
+    const std::string& name = args.front();
+    std::string program = FindConverter(name);
     if (program.empty()) {
-        outcome.error =
-            std::string("cannot start ") + kConverterName + ": " + std::strerror(ENOENT);
+        outcome.error = "cannot start " + name + ": " + std::strerror(ENOENT);
         return outcome;
     }
     std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(kConverterName));
     for (const std::string& a : args) {
         argv.push_back(const_cast<char*>(a.c_str()));
     }
@@ -147,7 +182,7 @@ ConverterOutcome RunConverter(const std::vector<std::string>& args, const std::s
         _exit(127);
     }
     if (pid < 0) {
-        outcome.error = std::string("cannot start ") + kConverterName + ": " + std::strerror(errno);
+        outcome.error = "cannot start " + name + ": " + std::strerror(errno);
         return outcome;
     }
 
@@ -161,8 +196,7 @@ ConverterOutcome RunConverter(const std::vector<std::string>& args, const std::s
         return outcome;
     }
     if (execError != 0) {
-        outcome.error =
-            std::string("cannot start ") + kConverterName + ": " + std::strerror(execError);
+        outcome.error = "cannot start " + name + ": " + std::strerror(execError);
         return outcome;
     }
     if (WIFEXITED(status)) {

@@ -1,8 +1,11 @@
-// Windows form of the tool: Ghostscript's console program is gswin32c.exe,
-// the separator is the backslash, and each command runs through the command
-// interpreter, which finds the bare program name in the working directory
-// (the Ghostscript directory) before it searches PATH.
+// Windows form of the tool: Ghostscript's console program is gswin32c.exe
+// (gswin64c.exe where only that one is installed), the separator is the
+// backslash, and each command runs through the command interpreter, which
+// finds the bare program name in the working directory (the Ghostscript
+// directory) before it searches PATH.
 #include "tool/host.h"
+
+#include "tool/converter_command.h"
 
 #include <cerrno>
 #include <csignal>
@@ -10,11 +13,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include <fcntl.h>
 #include <io.h>
 
 const char kPathSeparator = '\\';
-const char* const kConverterName = "gswin32c.exe";
 const char* const kUsageText = "morvel [gswin32c dir] [ps dir]";
 
 namespace {
@@ -86,26 +87,49 @@ std::string StatusText(int status) {
 
 } // namespace
 
-void PrepareStandardStreams() {
-    // Exactly the "\n" the tool writes, not the C runtime's "\r\n".
-    std::fflush(stdout);
-    std::fflush(stderr);
-    _setmode(_fileno(stdout), _O_BINARY);
-    _setmode(_fileno(stderr), _O_BINARY);
-}
-
-bool IsAbsolutePath(const char* path) {
-    if (path == nullptr) {
+bool WriteText(std::FILE* stream, const std::string& text) {
+    HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    DWORD mode = 0;
+    if (handle == INVALID_HANDLE_VALUE || GetFileType(handle) != FILE_TYPE_CHAR ||
+        !GetConsoleMode(handle, &mode)) {
+        return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
+    }
+    // A console shows wide text as it is, whatever its own code page; the
+    // console's settings are left alone.
+    std::fflush(stream);
+    if (text.empty()) {
+        return true;
+    }
+    int units =
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (units <= 0) {
         return false;
     }
+    std::wstring wide(static_cast<std::size_t>(units), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], units);
+    const wchar_t* next = wide.data();
+    DWORD left = static_cast<DWORD>(wide.size());
+    while (left > 0) {
+        DWORD written = 0;
+        if (!WriteConsoleW(handle, next, left, &written, nullptr) || written == 0) {
+            return false;
+        }
+        next += written;
+        left -= written;
+    }
+    return true;
+}
+
+namespace {
+
+// True when path does not depend on the current directory or drive.
+bool IsAbsolutePath(const char* path) {
     if (IsSeparator(path[0]) && IsSeparator(path[1])) {
         return true; // \\server\share or \\?\...
     }
     bool drive = (path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z');
     return drive && path[1] == ':' && IsSeparator(path[2]);
 }
-
-namespace {
 
 // The drive ("C:") or share ("\\server\share") that path lies on, from the
 // current directory; empty when it cannot be told.
@@ -135,17 +159,41 @@ std::string RootOf(const char* path) {
     return std::string();
 }
 
-} // namespace
-
+// "\dir" (or "/dir") is taken on the current drive: it means the same
+// directory once workingDir is the working directory as long as that lies on
+// the same drive.
 bool MeansTheSameIn(const char* path, const char* workingDir) {
-    // "\dir" (or "/dir") is taken on the current drive: the same one as long
-    // as the new working directory lies on it.
-    if (path == nullptr || workingDir == nullptr || !IsSeparator(path[0]) || IsSeparator(path[1])) {
+    if (!IsSeparator(path[0]) || IsSeparator(path[1])) {
         return false;
     }
     std::string here = RootOf(".");
     std::string there = RootOf(workingDir);
     return !here.empty() && lstrcmpiA(here.c_str(), there.c_str()) == 0;
+}
+
+} // namespace
+
+bool AbsoluteDirectory(const std::string& given, const std::string& gsDir, std::string* absolute,
+                       DWORD* error) {
+    // One that names the same directory from there is used exactly as given.
+    if (IsAbsolutePath(given.c_str()) || MeansTheSameIn(given.c_str(), gsDir.c_str())) {
+        *absolute = given;
+        return true;
+    }
+    DWORD needed = GetFullPathNameA(given.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) {
+        *error = GetLastError();
+        return false;
+    }
+    std::string full(needed, '\0');
+    DWORD written = GetFullPathNameA(given.c_str(), needed, &full[0], nullptr);
+    if (written == 0 || written >= needed) {
+        *error = written == 0 ? GetLastError() : ERROR_INSUFFICIENT_BUFFER;
+        return false;
+    }
+    full.resize(written);
+    *absolute = full;
+    return true;
 }
 
 std::string SystemErrorText(DWORD code) {
@@ -170,8 +218,27 @@ std::string SystemErrorText(DWORD code) {
     return result;
 }
 
-ConverterOutcome RunConverter(const std::vector<std::string>&, const std::string& commandLine) {
+namespace {
+
+bool IsFile(const char* name) {
+    DWORD attributes = GetFileAttributesA(name);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+} // namespace
+
+std::string ConverterProgram() {
+    // Ghostscript's installer for 64-bit Windows ships only gswin64c.exe.
+    // Without either, cmd.exe goes on to look on PATH for the usual name.
+    if (!IsFile("gswin32c.exe") && IsFile("gswin64c.exe")) {
+        return "gswin64c.exe";
+    }
+    return "gswin32c.exe";
+}
+
+ConverterOutcome RunConverter(const std::vector<std::string>& args) {
     ConverterOutcome outcome{false, false, 0, std::string()};
+    const std::string commandLine = CommandText(args);
     if (commandLine.size() > kMaxCommandLine) {
         outcome.error = "command line of " + std::to_string(commandLine.size()) +
                         " characters is longer than the command interpreter accepts (" +
@@ -205,8 +272,7 @@ ConverterOutcome RunConverter(const std::vector<std::string>&, const std::string
     }
     outcome.error = "converter exited with status " + StatusText(rc);
     if (rc == kCommandNotFound) {
-        outcome.error +=
-            std::string(" (the command interpreter did not find ") + kConverterName + ")";
+        outcome.error += " (the command interpreter did not find " + args.front() + ")";
     }
     return outcome;
 }

@@ -5,7 +5,6 @@
 
 #include "containers/string_list.h"
 #include "tool/host.h"
-#include "tool/messages.h"
 
 namespace {
 
@@ -36,26 +35,21 @@ int ScanDirectory(const char* directory, const char* extension, StringList* list
     rep = ScanReport();
     if (directory == nullptr || extension == nullptr || list == nullptr) {
         rep.error = ERROR_INVALID_PARAMETER;
-        SetLastError(rep.error);
         return -1;
     }
 
-    std::string dir = directory;
-    std::string pattern = dir;
-    if (!pattern.empty() && pattern.back() == kPathSeparator) {
-        pattern += "*.";
-    } else {
-        pattern += kPathSeparator;
-        pattern += "*.";
+    // "C:\docs" and "C:\docs\" give the same pattern, C:\docs\*.ps.
+    std::string prefix = directory;
+    if (prefix.empty() || prefix.back() != kPathSeparator) {
+        prefix += kPathSeparator;
     }
-    pattern += extension;
+    std::string pattern = prefix + "*." + extension;
     std::string suffix = std::string(".") + extension;
 
     WIN32_FIND_DATAA data;
     HANDLE find = FindFirstFileA(pattern.c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) {
         rep.error = GetLastError();
-        SetLastError(rep.error);
         return -1;
     }
     do {
@@ -70,29 +64,23 @@ int ScanDirectory(const char* directory, const char* extension, StringList* list
         if (!HasSuffix(name, suffix)) {
             continue; // a match of the system's looser rules, not of ours
         }
-        std::string where = dir;
-        if (where.empty() || where.back() != kPathSeparator) {
-            where += kPathSeparator;
-        }
-        where += name;
         // FIFOs, sockets and devices would make the converter block or fail.
         if ((data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) != 0) {
-            ReportError(where, "not a regular file; skipped");
-            ++rep.refused;
+            rep.skipped.push_back({prefix + name, "not a regular file; skipped"});
             continue;
         }
+        std::string entry = name;
         if (keepExtension == 0) {
-            name.resize(name.size() - suffix.size());
+            entry.resize(name.size() - suffix.size());
         }
-        if (list->Add(name.c_str()) == 0) {
+        if (list->Add(entry.c_str()) == 0) {
             const char* why = "out of memory; skipped";
-            if (name.size() > static_cast<std::size_t>(StringList::SlotSize - 1)) {
+            if (entry.size() > static_cast<std::size_t>(StringList::SlotSize - 1)) {
                 why = "file name too long; skipped";
-            } else if (list->Find(name.c_str(), 0) != -1) {
+            } else if (list->Find(entry.c_str(), 0) != -1) {
                 why = "already listed; skipped";
             }
-            ReportError(where, why);
-            ++rep.refused;
+            rep.skipped.push_back({prefix + name, why});
         }
     } while (FindNextFileA(find, &data));
 
@@ -100,7 +88,5 @@ int ScanDirectory(const char* directory, const char* extension, StringList* list
     if (err != ERROR_NO_MORE_FILES) {
         rep.error = err;
     }
-    int result = FindClose(find);
-    SetLastError(rep.error == ERROR_SUCCESS ? ERROR_NO_MORE_FILES : rep.error);
-    return result;
+    return FindClose(find);
 }

@@ -1,26 +1,33 @@
 // The directory scan: lists the entries of one extension in a directory.
+// It prints nothing; what it could not do comes back to the caller.
 #pragma once
+
+#include <string>
+#include <vector>
 
 #include "platform/win32.h"
 
 class StringList;
 
-// What a scan could not do, for callers that report it.
+// A matching entry that was not added to the list, and why.
+struct ScanSkip {
+    std::string path;   // the directory joined with the entry's name
+    std::string reason; // e.g. "file name too long; skipped"
+};
+
 struct ScanReport {
     // ERROR_SUCCESS, ERROR_FILE_NOT_FOUND when the directory holds no match,
-    // or the system error that stopped the search (a missing or unreadable
+    // or the system error that stopped the search (a missing or unusable
     // directory, a failure while reading it).
     DWORD error = ERROR_SUCCESS;
-    // Matching entries that were not added (a name too long for the list, no
-    // memory, not a regular file); each has been reported on stderr.
-    int refused = 0;
+    std::vector<ScanSkip> skipped;
 };
 
 // Adds one entry to list for every file in directory whose name ends in "."
 // and extension, in the order the system returns them. Directories, "." and
 // ".." are skipped. With keepExtension 0 each name is stored without its final
 // "." and extension; otherwise as found.
-// Returns -1 when the search finds nothing or cannot be started (the last
-// error and report->error tell which); otherwise the result of FindClose.
+// Returns -1 when the search finds nothing or cannot be started (report->error
+// tells which); otherwise the result of FindClose.
 int ScanDirectory(const char* directory, const char* extension, StringList* list, int keepExtension,
                   ScanReport* report = nullptr);

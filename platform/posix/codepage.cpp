@@ -15,7 +15,6 @@ static_assert(sizeof(wchar_t) == 4, "wide text is UTF-32 on POSIX hosts");
 namespace {
 
 const wchar_t kReplacement = 0xFFFD;
-const char kDefaultChar = '?';
 
 // One character from s[0..len), len >= 1: the bytes it takes and its code
 // point. An ill-formed sequence yields U+FFFD and takes its maximal subpart
@@ -170,14 +169,11 @@ int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int
     Sink<char> sink = {lpMultiByteStr, cbMultiByte, 0, false};
     for (long long i = 0; i < len; ++i) {
         std::uint32_t cp = static_cast<std::uint32_t>(lpWideCharStr[i]);
-        char bytes[4];
-        int n;
         if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
-            bytes[0] = kDefaultChar;
-            n = 1;
-        } else {
-            n = EncodeUtf8(cp, bytes);
+            cp = static_cast<std::uint32_t>(kReplacement);
         }
+        char bytes[4];
+        int n = EncodeUtf8(cp, bytes);
         sink.Put(bytes, n);
     }
     return sink.Result();

@@ -1,10 +1,13 @@
+// File search and the working directory on POSIX: FindFirstFileA,
+// FindNextFileA, FindClose and SetCurrentDirectoryA over opendir, readdir,
+// fstatat and chdir. Only what morvel calls; win32_files.h says what is left
+// out (wide and Ex forms, short names, wildcards before the last component).
 #include "platform/win32.h"
 
 #include <cerrno>
 #include <cstring>
 #include <new>
 #include <string>
-#include <vector>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -54,17 +57,23 @@ FILETIME ToFileTime(const struct timespec& ts) {
     return ft;
 }
 
-enum class Fill { Ok, Vanished };
+enum class Fill { Ok, Vanished, Failed };
 
+// Failed with the last error set when the entry cannot be looked at, as in a
+// directory that may be read but not searched: nothing in it can be used.
 Fill FillFindData(int dirFd, const char* name, WIN32_FIND_DATAA* data) {
     std::memset(data, 0, sizeof(*data));
     struct stat st;
     DWORD attrs = 0;
     if (fstatat(dirFd, name, &st, 0) != 0) {
-        // A dangling symbolic link still is an entry; anything else that
-        // cannot be looked at any more has gone since the directory was read.
+        // A dangling symbolic link still is an entry; one that is not there
+        // any more has gone since the directory was read.
         if (fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-            return Fill::Vanished;
+            if (errno == ENOENT) {
+                return Fill::Vanished;
+            }
+            SetLastError(Win32ErrorFromErrno(errno));
+            return Fill::Failed;
         }
         attrs |= FILE_ATTRIBUTE_REPARSE_POINT;
     } else if (S_ISDIR(st.st_mode)) {
@@ -110,10 +119,11 @@ bool NextMatch(FindState* state, WIN32_FIND_DATAA* data) {
         if (!WildcardMatch(state->pattern.c_str(), ent->d_name)) {
             continue;
         }
-        if (FillFindData(dirfd(state->dir), ent->d_name, data) == Fill::Vanished) {
+        Fill fill = FillFindData(dirfd(state->dir), ent->d_name, data);
+        if (fill == Fill::Vanished) {
             continue;
         }
-        return true;
+        return fill == Fill::Ok;
     }
 }
 
@@ -202,66 +212,4 @@ BOOL SetCurrentDirectoryA(LPCSTR lpPathName) {
         return FALSE;
     }
     return TRUE;
-}
-
-DWORD GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, LPSTR* lpFilePart) {
-    if (lpFileName == nullptr || lpFileName[0] == '\0') {
-        SetLastError(ERROR_INVALID_NAME);
-        return 0;
-    }
-    std::string joined;
-    if (lpFileName[0] != '/') {
-        std::vector<char> cwd(256);
-        while (getcwd(cwd.data(), cwd.size()) == nullptr) {
-            if (errno != ERANGE) {
-                SetLastError(Win32ErrorFromErrno(errno));
-                return 0;
-            }
-            cwd.resize(cwd.size() * 2);
-        }
-        joined = cwd.data();
-        joined += '/';
-    }
-    joined += lpFileName;
-
-    // Lexical resolution: empty and "." components go, ".." takes back one
-    // component and never climbs above the root.
-    std::vector<std::string> parts;
-    std::string::size_type pos = 0;
-    while (pos <= joined.size()) {
-        std::string::size_type next = joined.find('/', pos);
-        if (next == std::string::npos) {
-            next = joined.size();
-        }
-        std::string comp = joined.substr(pos, next - pos);
-        if (comp == "..") {
-            if (!parts.empty()) {
-                parts.pop_back();
-            }
-        } else if (!comp.empty() && comp != ".") {
-            parts.push_back(comp);
-        }
-        pos = next + 1;
-    }
-    std::string result;
-    for (const std::string& p : parts) {
-        result += '/';
-        result += p;
-    }
-    // A trailing separator stays, as Windows keeps it.
-    char last = joined.back();
-    if (result.empty() || last == '/') {
-        result += '/';
-    }
-
-    DWORD needed = static_cast<DWORD>(result.size() + 1);
-    if (lpBuffer == nullptr || nBufferLength < needed) {
-        return needed;
-    }
-    std::memcpy(lpBuffer, result.c_str(), needed);
-    if (lpFilePart != nullptr) {
-        std::string::size_type lastSlash = result.rfind('/');
-        *lpFilePart = lastSlash + 1 < result.size() ? lpBuffer + lastSlash + 1 : nullptr;
-    }
-    return needed - 1;
 }

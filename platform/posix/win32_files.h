@@ -1,5 +1,8 @@
 // File search and process state: FindFirstFileA, FindNextFileA, FindClose,
-// SetCurrentDirectoryA, GetFullPathNameA.
+// SetCurrentDirectoryA, the calls the directory scan and the driver make.
+// Left out: the wide and Ex forms, wildcards before the last component, short
+// (8.3) names (cAlternateFileName stays empty), GetCurrentDirectoryA and
+// every other file or path function of kernel32.
 #pragma once
 
 #include "platform/posix/win32_types.h"
@@ -43,16 +46,12 @@ typedef struct _WIN32_FIND_DATAA {
 // FILE_ATTRIBUTE_REPARSE_POINT.
 // Failure: INVALID_HANDLE_VALUE with ERROR_FILE_NOT_FOUND (the directory has
 // no match), ERROR_PATH_NOT_FOUND (no such directory, or not a directory),
-// ERROR_ACCESS_DENIED, ERROR_FILENAME_EXCED_RANGE, ERROR_NOT_ENOUGH_MEMORY.
+// ERROR_ACCESS_DENIED, ERROR_FILENAME_EXCED_RANGE, ERROR_NOT_ENOUGH_MEMORY;
+// also the error of an entry that cannot be looked at (ERROR_ACCESS_DENIED
+// in a directory that may be read but not searched), from FindNextFileA too.
 HANDLE FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData);
 // FALSE with ERROR_NO_MORE_FILES at the end.
 BOOL FindNextFileA(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData);
 BOOL FindClose(HANDLE hFindFile);
 
 BOOL SetCurrentDirectoryA(LPCSTR lpPathName);
-
-// Joins a relative path to the current directory and resolves "." and ".."
-// lexically, as Windows does; does not touch the file system otherwise.
-// Returns the length without terminator, or, when nBufferLength is too small,
-// the size needed including the terminator; 0 on failure.
-DWORD GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, LPSTR* lpFilePart);

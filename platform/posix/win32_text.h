@@ -31,8 +31,9 @@ int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int
 // The same rules the other way, and besides: a negative cchWideChar means
 // terminated input, the terminator counted, and cbMultiByte 0 (the output
 // may then be null) returns the bytes needed. A unit that is no character (a
-// surrogate, a value above U+10FFFF) becomes '?'. lpDefaultChar and
-// lpUsedDefaultChar must be null (else ERROR_INVALID_PARAMETER).
+// surrogate, a value above U+10FFFF) becomes U+FFFD, as Windows writes it in
+// UTF-8. lpDefaultChar and lpUsedDefaultChar must be null (else
+// ERROR_INVALID_PARAMETER).
 int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int cchWideChar,
                         LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR lpDefaultChar,
                         LPBOOL lpUsedDefaultChar);

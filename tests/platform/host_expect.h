@@ -7,3 +7,9 @@
 inline bool HostMatchesIgnoringCase() {
     return kTestSeparator == '\\';
 }
+
+// POSIX decodes UTF-8 with the seam's own code; Windows with the system's,
+// whose count of U+FFFD for some ill-formed sequences is its own.
+inline bool HostDecodesUtf8ByItself() {
+    return kTestSeparator == '/';
+}

@@ -19,8 +19,37 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include "platform/win32.h"
+#include <shellapi.h>
+#endif
 
 namespace {
+
+// Ghostscript on Windows reads its wide command line, whatever the code
+// page; so does the stand-in, and works on the UTF-8 of each argument.
+std::vector<std::string> Arguments(int argc, char** argv) {
+    std::vector<std::string> args;
+#ifdef _WIN32
+    (void)argc;
+    (void)argv;
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    for (int i = 0; wide != nullptr && i < count; ++i) {
+        int n = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+        std::string utf8(n > 0 ? static_cast<std::size_t>(n) : 1, '\0');
+        WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, &utf8[0], n, nullptr, nullptr);
+        utf8.resize(utf8.size() - 1);
+        args.push_back(utf8);
+    }
+    LocalFree(wide);
+#else
+    args.assign(argv, argv + argc);
+#endif
+    return args;
+}
 
 void Record(std::FILE* log, const std::string& item) {
     std::fprintf(log, "%zu:", item.size());
@@ -41,7 +70,15 @@ std::string Untemplate(const std::string& name) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** rawArgv) {
+    const std::vector<std::string> args = Arguments(argc, rawArgv);
+    argc = static_cast<int>(args.size());
+    std::vector<const char*> argvStore;
+    for (const std::string& a : args) {
+        argvStore.push_back(a.c_str());
+    }
+    argvStore.push_back(nullptr);
+    const char* const* argv = argvStore.data();
     const char* logPath = std::getenv("FAKE_GS_LOG");
     if (logPath != nullptr) {
         std::FILE* log = std::fopen(logPath, "ab");

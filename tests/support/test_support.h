@@ -96,12 +96,6 @@ class BoxCapture {
     int answer_;
 };
 
-// The ANSI code page decides what survives a trip through it: UTF-8 on
-// POSIX hosts, whatever the locale, keeps every character; the system's page
-// on Windows (1252 under Wine with an English or C locale) keeps Western ones.
-bool AnsiIsUtf8();
-bool AnsiIsWesternEuropean();
-
 // Wide text made of the given units.
 std::wstring Units(std::initializer_list<unsigned> units);
 

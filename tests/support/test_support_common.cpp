@@ -16,6 +16,16 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// Test paths are in the ANSI code page, UTF-8 on every host we run on;
+// a plain narrow path would be read as Latin-1 by the Windows runtime.
+fs::path Native(const std::string& path) {
+    return fs::u8path(path);
+}
+
+} // namespace
+
 std::string JoinPath(const std::string& dir, const std::string& name) {
     if (!dir.empty() && dir.back() == kTestSeparator) {
         return dir + name;
@@ -48,12 +58,12 @@ TempDir::~TempDir() {
 }
 
 void WriteFile(const std::string& path, const std::string& content) {
-    std::ofstream f(fs::path(path), std::ios::binary);
+    std::ofstream f(Native(path), std::ios::binary);
     f.write(content.data(), static_cast<std::streamsize>(content.size()));
 }
 
 std::string ReadFile(const std::string& path) {
-    std::ifstream f(fs::path(path), std::ios::binary);
+    std::ifstream f(Native(path), std::ios::binary);
     std::ostringstream s;
     s << f.rdbuf();
     return s.str();
@@ -61,17 +71,17 @@ std::string ReadFile(const std::string& path) {
 
 bool FileExists(const std::string& path) {
     std::error_code ec;
-    return fs::exists(fs::path(path), ec);
+    return fs::exists(Native(path), ec);
 }
 
 void MakeDir(const std::string& path) {
     std::error_code ec;
-    fs::create_directories(fs::path(path), ec);
+    fs::create_directories(Native(path), ec);
 }
 
 void MakeExecutable(const std::string& path) {
     std::error_code ec;
-    fs::permissions(fs::path(path),
+    fs::permissions(Native(path),
                     fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec,
                     fs::perm_options::add, ec);
 }
@@ -79,9 +89,9 @@ void MakeExecutable(const std::string& path) {
 std::vector<std::string> ListDir(const std::string& path) {
     std::vector<std::string> names;
     std::error_code ec;
-    for (auto it = fs::directory_iterator(path, ec); !ec && it != fs::directory_iterator();
+    for (auto it = fs::directory_iterator(Native(path), ec); !ec && it != fs::directory_iterator();
          it.increment(ec)) {
-        names.push_back(it->path().filename().string());
+        names.push_back(it->path().filename().u8string());
     }
     std::sort(names.begin(), names.end());
     return names;

@@ -12,14 +12,6 @@ extern char** environ;
 
 const char kTestSeparator = '/';
 
-bool AnsiIsUtf8() {
-    return true; // the POSIX layer's ANSI page, by design
-}
-
-bool AnsiIsWesternEuropean() {
-    return false;
-}
-
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& cwd,
                          const std::vector<std::string>& extraEnv) {
     ProcessResult result;

@@ -7,14 +7,6 @@
 
 const char kTestSeparator = '\\';
 
-bool AnsiIsUtf8() {
-    return GetACP() == CP_UTF8;
-}
-
-bool AnsiIsWesternEuropean() {
-    return GetACP() == 1252;
-}
-
 namespace {
 
 // Quotes one argument so that the C runtime's command-line parser hands it

@@ -32,18 +32,13 @@ TEST(AnsiToBstr, ConvertsAndHandsOverTheString) {
 
 TEST(AnsiToBstr, ReadsTheCodePage) {
     BSTR b = nullptr;
+    // The ANSI code page is UTF-8 on both hosts.
     ASSERT_EQ(AnsiToBstr("caf\xC3\xA9", b), S_OK);
-    if (AnsiIsUtf8()) {
-        EXPECT_EQ(std::wstring(b), Units({'c', 'a', 'f', 0xE9}));
-    } else if (AnsiIsWesternEuropean()) {
-        EXPECT_EQ(std::wstring(b), Units({'c', 'a', 'f', 0xC3, 0xA9}));
-    }
+    EXPECT_EQ(std::wstring(b), Units({'c', 'a', 'f', 0xE9}));
     SysFreeString(b);
-    if (AnsiIsUtf8()) {
-        ASSERT_EQ(AnsiToBstr("x\xFFy", b), S_OK);
-        EXPECT_EQ(std::wstring(b), Units({'x', 0xFFFD, 'y'}));
-        SysFreeString(b);
-    }
+    ASSERT_EQ(AnsiToBstr("x\xFFy", b), S_OK);
+    EXPECT_EQ(std::wstring(b), Units({'x', 0xFFFD, 'y'}));
+    SysFreeString(b);
 }
 
 TEST(AnsiToBstr, OutOfMemory) {
@@ -82,15 +77,11 @@ TEST(WideToAnsi, CharactersOfSeveralBytes) {
     }
     std::vector<char> buf(64, '#');
     ASSERT_EQ(WideToAnsi(wide.c_str(), buf.data()), S_OK);
-    if (AnsiIsUtf8()) {
-        std::string expected = "\xE4\xB8\xAD\xE6\x96\x87\xE5\xAD\x97";
-        if (sizeof(wchar_t) == 4) {
-            expected += "\xF0\x9F\x98\x80";
-        }
-        EXPECT_EQ(std::string(buf.data()), expected);
-    } else if (AnsiIsWesternEuropean()) {
-        EXPECT_EQ(std::string(buf.data()), "???");
+    std::string expected = "\xE4\xB8\xAD\xE6\x96\x87\xE5\xAD\x97";
+    if (sizeof(wchar_t) == 4) {
+        expected += "\xF0\x9F\x98\x80";
     }
+    EXPECT_EQ(std::string(buf.data()), expected);
 }
 
 TEST(WideToAnsi, OutOfMemoryLeavesTheOutputAlone) {
@@ -159,18 +150,12 @@ TEST(WideViaAnsi, TextGoesThroughTheCodePage) {
     const std::wstring wen = Units({0x6587});
     std::vector<wchar_t> dest = WideBuffer(16);
     ASSERT_EQ(WideCopyViaAnsi(dest.data(), (L"x" + han).c_str()), 0);
-    if (AnsiIsUtf8()) {
-        EXPECT_EQ(std::wstring(dest.data()), L"x" + han);
-        EXPECT_EQ(WideCompareViaAnsi(han.c_str(), wen.c_str()), 1);
-        // Each character joins whole, multi-byte forms included.
-        ASSERT_EQ(WideConcatViaAnsi(dest.data(), wen.c_str()), 0);
-        EXPECT_EQ(std::wstring(dest.data()), L"x" + han + wen);
-    } else if (AnsiIsWesternEuropean()) {
-        // Both become the default character, so they compare equal.
-        EXPECT_EQ(std::wstring(dest.data()), L"x?");
-        EXPECT_EQ(WideCompareViaAnsi(han.c_str(), wen.c_str()), 0);
-    }
-    // U+00E9 exists in both pages and survives.
+    EXPECT_EQ(std::wstring(dest.data()), L"x" + han);
+    EXPECT_EQ(WideCompareViaAnsi(han.c_str(), wen.c_str()), 1);
+    // Each character joins whole, multi-byte forms included.
+    ASSERT_EQ(WideConcatViaAnsi(dest.data(), wen.c_str()), 0);
+    EXPECT_EQ(std::wstring(dest.data()), L"x" + han + wen);
+    // A character of two bytes survives too.
     ASSERT_EQ(WideCopyViaAnsi(dest.data(), Units({0xE9}).c_str()), 0);
     EXPECT_EQ(std::wstring(dest.data()), Units({0xE9}));
 }
@@ -218,20 +203,13 @@ TEST(BufferConversions, ReturnThePlatformsCount) {
     EXPECT_EQ(WideToAnsiBuffer(L"", ansi), 1);
     EXPECT_EQ(WideToAnsiBuffer(nullptr, ansi), 0);
 
-    if (AnsiIsUtf8()) {
-        EXPECT_EQ(AnsiToWideBuffer("\xC3\xA9\xFF", wide), 3);
-        EXPECT_EQ(std::wstring(wide), Units({0xE9, 0xFFFD}));
-        // Three characters are offered 8 bytes: 8 fit, 10 do not.
-        std::wstring fits = Units({'a', 0x4E2D, 0x6587});
-        EXPECT_EQ(WideToAnsiBuffer(fits.c_str(), ansi), 8);
-        std::wstring tooLong = Units({0x4E2D, 0x6587, 0x5B57});
-        EXPECT_EQ(WideToAnsiBuffer(tooLong.c_str(), ansi), 0);
-    } else if (AnsiIsWesternEuropean()) {
-        EXPECT_EQ(AnsiToWideBuffer("\xE9\x80", wide), 3);
-        EXPECT_EQ(std::wstring(wide), Units({0xE9, 0x20AC}));
-        EXPECT_EQ(WideToAnsiBuffer(Units({0xE9, 0x4E2D}).c_str(), ansi), 3);
-        EXPECT_STREQ(ansi, "\xE9?");
-    }
+    EXPECT_EQ(AnsiToWideBuffer("\xC3\xA9\xFF", wide), 3);
+    EXPECT_EQ(std::wstring(wide), Units({0xE9, 0xFFFD}));
+    // Three characters are offered 8 bytes: 8 fit, 10 do not.
+    std::wstring fits = Units({'a', 0x4E2D, 0x6587});
+    EXPECT_EQ(WideToAnsiBuffer(fits.c_str(), ansi), 8);
+    std::wstring tooLong = Units({0x4E2D, 0x6587, 0x5B57});
+    EXPECT_EQ(WideToAnsiBuffer(tooLong.c_str(), ansi), 0);
 }
 
 TEST(WideWrappers, CopyConcatAndCompareSign) {

@@ -151,29 +151,64 @@ TEST(DriverPosix, SpecialFilesAndDirectoriesAreNeverConverted) {
 }
 
 TEST(DriverPosix, UnreadableDirectoryIsAnError) {
-    DriverWorld w;
-    w.AddPs("a.ps");
-    chmod(w.psDir.c_str(), 0);
-    ProcessResult r;
-    if (geteuid() == 0) {
-        // Root reads every directory: run as nobody instead.
-        ASSERT_EQ(access("/usr/bin/setpriv", X_OK), 0) << "setpriv (util-linux) is needed as root";
-        std::vector<std::string> asNobody = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
-                                             "--clear-groups", MORVEL_EXE};
-        if (RunProcess(asNobody).status != 1) {
-            chmod(w.psDir.c_str(), 0755);
-            GTEST_SKIP() << "the build tree is out of nobody's reach";
+    // Mode 0644 lets the names be read but nothing in the directory be used.
+    for (mode_t mode : {0000, 0644}) {
+        SCOPED_TRACE(mode);
+        DriverWorld w;
+        w.AddPs("a.ps");
+        chmod(w.psDir.c_str(), mode);
+        ProcessResult r;
+        if (geteuid() == 0) {
+            // Root reads every directory: run as nobody instead.
+            ASSERT_EQ(access("/usr/bin/setpriv", X_OK), 0) << "setpriv (util-linux) is needed";
+            std::vector<std::string> asNobody = {"/usr/bin/setpriv", "--reuid=65534",
+                                                 "--regid=65534", "--clear-groups", MORVEL_EXE};
+            if (RunProcess(asNobody).status != 1) {
+                chmod(w.psDir.c_str(), 0755);
+                GTEST_SKIP() << "the build tree is out of nobody's reach";
+            }
+            asNobody.push_back(w.gsDir);
+            asNobody.push_back(w.psDir);
+            r = RunProcess(asNobody);
+        } else {
+            r = w.RunDefault();
         }
-        asNobody.push_back(w.gsDir);
-        asNobody.push_back(w.psDir);
-        r = RunProcess(asNobody);
-    } else {
-        r = w.RunDefault();
+        chmod(w.psDir.c_str(), 0755);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err, "morvel: " + w.psDir + ": cannot search directory: Permission denied\n");
+        EXPECT_TRUE(w.Calls().empty());
     }
-    chmod(w.psDir.c_str(), 0755);
+}
+
+TEST(DriverPosix, DotDotAfterALinkIsTheLinkTargetsParent) {
+    DriverWorld w;
+    // base/lnk -> other/inner, so base/lnk/.. is other, as ls shows it.
+    std::string base = w.root.Sub("base");
+    std::string other = w.root.Sub("other");
+    MakeDir(base);
+    MakeDir(other);
+    MakeDir(JoinPath(other, "inner"));
+    ASSERT_EQ(symlink(JoinPath(other, "inner").c_str(), JoinPath(base, "lnk").c_str()), 0);
+    WriteFile(JoinPath(base, "wrong.ps"), "");
+    WriteFile(JoinPath(other, "right.ps"), "");
+    ProcessResult r = w.Run({w.gsDir, "lnk/.."}, {}, base);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("Converting right.ps to right.jpg ...\n", 0), 0u) << r.out;
+    std::vector<ConverterCall> calls = w.Calls();
+    ASSERT_EQ(calls.size(), 1u);
+    std::string ps = calls[0].args.back();
+    EXPECT_EQ(ps.substr(ps.size() - 16), "/lnk/../right.ps") << ps;
+}
+
+TEST(DriverPosix, ControlCharactersInNamesAreEscapedInMessages) {
+    DriverWorld w;
+    w.AddPs("bad\nline\t\x01.ps");
+    ProcessResult r = w.RunDefault({"FAKE_GS_EXIT=3"});
     EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err, "morvel: " + w.psDir + ": cannot search directory: Permission denied\n");
-    EXPECT_TRUE(w.Calls().empty());
+    EXPECT_EQ(r.err,
+              "morvel: " + w.psDir + "/bad\\nline\\t\\x01.ps: converter exited with status 3\n");
+    // Standard output keeps the real bytes.
+    EXPECT_EQ(r.out.rfind("Converting bad\nline\t\x01.ps to", 0), 0u);
 }
 
 TEST(DriverPosix, FullStandardOutputIsAFailure) {

@@ -4,34 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "platform/win32.h"
 #include "tests/support/test_support.h"
 #include "tests/tool/driver_fixture.h"
-
-namespace {
-
-std::vector<std::string> ConvertedPaths(const DriverWorld& w) {
-    std::vector<std::string> ps;
-    for (const ConverterCall& c : w.Calls()) {
-        ps.push_back(c.args.empty() ? std::string() : c.args.back());
-    }
-    std::sort(ps.begin(), ps.end());
-    return ps;
-}
-
-// A file made through the ANSI API, so its name is in the ANSI code page as
-// the directory search returns it.
-void AddAnsiFile(const std::string& path) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
-    CloseHandle(h);
-}
-
-} // namespace
 
 TEST(DriverWin32, CommandGoesThroughTheInterpreterNamedByComspec) {
     DriverWorld w;
@@ -110,7 +89,7 @@ TEST(DriverWin32, NameThatTheInterpreterWouldExpandIsRefused) {
     ASSERT_TRUE(r.exited);
     EXPECT_EQ(r.status, 2);
     // Never run with the variable's value in place of the name.
-    EXPECT_EQ(ConvertedPaths(w), std::vector<std::string>({w.Ps("plain.ps")}));
+    EXPECT_EQ(w.ConvertedInputs(), std::set<std::string>({w.Ps("plain.ps")}));
     EXPECT_EQ(r.err, "morvel: " + w.Ps("a%MORVEL_SECRET%b.ps") +
                          ": the command interpreter would replace %MORVEL_SECRET% in the command "
                          "line; not run\n");
@@ -184,8 +163,8 @@ TEST(DriverWin32, DirectoriesAreSkippedWhateverTheirAttributes) {
     }
     ProcessResult r = w.RunDefault();
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(ConvertedPaths(w), std::vector<std::string>(
-                                     {w.Ps("hidden file.ps"), w.Ps("locked.ps"), w.Ps("real.ps")}));
+    EXPECT_EQ(w.ConvertedInputs(),
+              std::set<std::string>({w.Ps("hidden file.ps"), w.Ps("locked.ps"), w.Ps("real.ps")}));
     for (const auto& d : dirs) {
         SetFileAttributesA(w.Ps(d.name).c_str(), FILE_ATTRIBUTE_NORMAL);
     }
@@ -203,17 +182,67 @@ TEST(DriverWin32, UpperCaseExtensionIsConvertedUnderItsOwnName) {
     ASSERT_EQ(w.Calls().size(), 1u);
 }
 
-TEST(DriverWin32, AnsiNamesReachTheConverterByteForByte) {
+TEST(DriverWin32, NamesOutsideTheLegacyCodePageConvertWhole) {
     DriverWorld w;
-    // Letters of the Western code pages (1252 and the like), not UTF-8.
-    const std::string name = "r\xE9sum\xE9 \xC0 la carte";
-    AddAnsiFile(w.Ps(name + ".ps"));
-    ProcessResult r = w.RunDefault();
+    // UTF-8, the ANSI code page of the program's manifest.
+    const std::vector<std::string> names = {
+        "caf\xC3\xA9",                                      // café
+        "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82", // Привет
+        "\xE4\xB8\xAD\xE6\x96\x87",                         // 中文
+        "\xF0\x9F\x98\x80smile",                            // 😀smile
+        "mixed \xC3\xA9\xD0\x96\xE4\xB8\xAD",               // mixed éЖ中
+    };
+    for (const std::string& n : names) {
+        w.AddPs(n + ".ps");
+    }
+    ProcessResult r = w.RunDefault({"FAKE_GS_WRITE=1"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, ExpectedOutput(name, w.Ps(name + ".jpg"), w.Ps(name + ".ps")));
+    EXPECT_EQ(r.err, "");
+    std::set<std::string> expected;
+    for (const std::string& n : names) {
+        EXPECT_NE(r.out.find(ExpectedOutput(n, w.Ps(n + ".jpg"), w.Ps(n + ".ps"))),
+                  std::string::npos)
+            << n;
+        EXPECT_TRUE(FileExists(w.Ps(n + ".jpg"))) << n;
+        expected.insert(w.Ps(n + ".ps"));
+    }
+    // As the stand-in read them from its wide command line.
+    EXPECT_EQ(w.ConvertedInputs(), expected);
+}
+
+TEST(DriverWin32, RedirectedOutputHasWindowsLineEnds) {
+    DriverWorld w;
+    w.AddPs("a.ps");
+    ProcessResult r = w.RunRaw({w.gsDir, w.root.Sub("missing")});
+    ASSERT_GE(r.err.size(), 2u);
+    EXPECT_EQ(r.err.substr(r.err.size() - 2), "\r\n") << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    r = w.RunRaw({w.gsDir, w.psDir});
+    EXPECT_EQ(r.out, "Converting a.ps to a.jpg ...\r\ngswin32c.exe -sDEVICE=jpeg -r120*120 -o \"" +
+                         w.Ps("a.jpg") + "\" \"" + w.Ps("a.ps") + "\"");
+}
+
+TEST(DriverWin32, SixtyFourBitConverterWhenItIsTheOnlyOne) {
+    DriverWorld w;
+    w.AddPs("a.ps");
+    std::string gs64 = w.root.Sub("gs64");
+    MakeDir(gs64);
+    WriteFile(JoinPath(gs64, "gswin64c.exe"), ReadFile(FAKE_CONVERTER_EXE));
+    ProcessResult r = w.Run({gs64, w.psDir});
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::string jpg = w.Ps("a.jpg");
+    std::string ps = w.Ps("a.ps");
+    EXPECT_EQ(r.out, "Converting a.ps to a.jpg ...\ngswin64c.exe -sDEVICE=jpeg -r120*120 -o \"" +
+                         jpg + "\" \"" + ps + "\"");
     std::vector<ConverterCall> calls = w.Calls();
     ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].args, ExpectedArgs(w.Ps(name + ".jpg"), w.Ps(name + ".ps")));
+    EXPECT_EQ(calls[0].cwd, gs64);
+    EXPECT_EQ(calls[0].args, ExpectedArgs(jpg, ps));
+
+    // Beside gswin32c.exe it is not used.
+    WriteFile(JoinPath(gs64, "gswin32c.exe"), ReadFile(FAKE_CONVERTER_EXE));
+    r = w.Run({gs64, w.psDir});
+    EXPECT_EQ(r.out, ExpectedOutput("a", jpg, ps));
 }
 
 TEST(DriverWin32, CtrlCStopsTheRun) {

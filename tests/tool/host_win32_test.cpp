@@ -4,19 +4,32 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "tests/support/test_support.h"
 
-TEST(HostWin32, AbsolutePathsNeedADriveAndRootOrAServer) {
+namespace {
+
+// The directory as AbsoluteDirectory gives it, or "<error>".
+std::string Absolute(const std::string& given, const std::string& gsDir = "gs") {
+    std::string out;
+    DWORD error = ERROR_SUCCESS;
+    return AbsoluteDirectory(given, gsDir, &out, &error) ? out : "<error>";
+}
+
+} // namespace
+
+TEST(HostWin32, AbsolutePathsAreUsedAsGiven) {
     for (const char* path :
          {"C:\\in", "c:/in", "Z:\\", "\\\\server\\share\\in", "//server/share", "\\\\?\\C:\\in"}) {
-        EXPECT_TRUE(IsAbsolutePath(path)) << path;
+        EXPECT_EQ(Absolute(path), path);
     }
-    // These still depend on the current drive or its current directory.
-    for (const char* path : {"in", "C:in", "C:", "\\in", "/in", ".\\in", "..\\in", ""}) {
-        EXPECT_FALSE(IsAbsolutePath(path)) << path;
+    // These depend on the current drive or its current directory.
+    for (const char* path : {"in", "C:in", ".\\in", "..\\in"}) {
+        std::string out = Absolute(path);
+        EXPECT_NE(out, path);
+        EXPECT_EQ(out.substr(1, 2), ":\\") << out;
     }
-    EXPECT_FALSE(IsAbsolutePath(nullptr));
 }
 
 TEST(HostWin32, RootRelativePathsHoldWhileTheDriveStays) {
@@ -25,16 +38,12 @@ TEST(HostWin32, RootRelativePathsHoldWhileTheDriveStays) {
     ASSERT_EQ(here[1], ':');
     std::string drive(here, 2);
     std::string otherDrive = (drive == "C:" || drive == "c:") ? "Z:" : "C:";
-    EXPECT_TRUE(MeansTheSameIn("\\in", (drive + "\\gs").c_str()));
-    EXPECT_TRUE(MeansTheSameIn("/in/ps", (drive + "/gs").c_str()));
-    EXPECT_TRUE(MeansTheSameIn("\\in", "gs"));   // relative: on this drive too
-    EXPECT_TRUE(MeansTheSameIn("\\in", "\\gs")); // so is a root-relative one
-    EXPECT_FALSE(MeansTheSameIn("\\in", (otherDrive + "\\gs").c_str()));
-    EXPECT_FALSE(MeansTheSameIn("\\in", "\\\\server\\share\\gs"));
-    // A path relative to the current directory changes with it.
-    EXPECT_FALSE(MeansTheSameIn("in", "gs"));
-    EXPECT_FALSE(MeansTheSameIn("C:in", "C:\\gs"));
-    EXPECT_FALSE(MeansTheSameIn(nullptr, "gs"));
+    EXPECT_EQ(Absolute("\\in", drive + "\\gs"), "\\in");
+    EXPECT_EQ(Absolute("/in/ps", drive + "/gs"), "/in/ps");
+    EXPECT_EQ(Absolute("\\in", "gs"), "\\in");   // relative: on this drive too
+    EXPECT_EQ(Absolute("\\in", "\\gs"), "\\in"); // so is a root-relative one
+    EXPECT_EQ(Absolute("\\in", otherDrive + "\\gs"), drive + "\\in");
+    EXPECT_EQ(Absolute("\\in", "\\\\server\\share\\gs"), drive + "\\in");
 }
 
 TEST(HostWin32, SystemErrorTextIsOneLineFromTheSystem) {
@@ -56,15 +65,15 @@ TEST(HostWin32, CommandLineOverTheInterpretersLimitIsNotRun) {
     TempDir dir;
     // A command that leaves a mark, padded with blanks to the length wanted.
     auto markingCommand = [&](const std::string& mark, std::size_t length) {
-        std::string command = "echo x> \"" + dir.Sub(mark) + "\"";
-        command.resize(length, ' ');
-        return command;
+        std::vector<std::string> args = {"echo", "x>", "\"" + dir.Sub(mark) + "\""};
+        args.back().resize(length - 8, ' ');
+        return args;
     };
-    ConverterOutcome longest = RunConverter({}, markingCommand("at-limit", 8191));
+    ConverterOutcome longest = RunConverter(markingCommand("at-limit", 8191));
     EXPECT_TRUE(longest.ok) << longest.error;
     EXPECT_TRUE(FileExists(dir.Sub("at-limit")));
 
-    ConverterOutcome over = RunConverter({}, markingCommand("over-limit", 8192));
+    ConverterOutcome over = RunConverter(markingCommand("over-limit", 8192));
     EXPECT_FALSE(over.ok);
     EXPECT_FALSE(over.stopRun);
     EXPECT_EQ(over.error, "command line of 8192 characters is longer than the command "
@@ -73,11 +82,11 @@ TEST(HostWin32, CommandLineOverTheInterpretersLimitIsNotRun) {
 }
 
 TEST(HostWin32, StatusOfTheCommandDecidesTheOutcome) {
-    ConverterOutcome fine = RunConverter({}, "exit 0");
+    ConverterOutcome fine = RunConverter({"exit", "0"});
     EXPECT_TRUE(fine.ok);
     EXPECT_EQ(fine.error, "");
 
-    ConverterOutcome failed = RunConverter({}, "exit 7");
+    ConverterOutcome failed = RunConverter({"exit", "7"});
     EXPECT_FALSE(failed.ok);
     EXPECT_FALSE(failed.stopRun);
     EXPECT_EQ(failed.error, "converter exited with status 7");

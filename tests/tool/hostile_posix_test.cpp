@@ -16,18 +16,6 @@
 #include "tests/support/test_support.h"
 #include "tests/tool/driver_fixture.h"
 
-namespace {
-
-std::set<std::string> ConvertedInputs(const DriverWorld& w) {
-    std::set<std::string> inputs;
-    for (const ConverterCall& c : w.Calls()) {
-        inputs.insert(c.args.at(4));
-    }
-    return inputs;
-}
-
-} // namespace
-
 TEST(Hostile, AThousandFilesEachConvertedOnce) {
     DriverWorld w;
     for (int i = 0; i < 1000; ++i) {
@@ -37,7 +25,7 @@ TEST(Hostile, AThousandFilesEachConvertedOnce) {
     EXPECT_EQ(r.status, 0) << r.err;
     std::vector<ConverterCall> calls = w.Calls();
     EXPECT_EQ(calls.size(), 1000u);
-    EXPECT_EQ(ConvertedInputs(w).size(), 1000u);
+    EXPECT_EQ(w.ConvertedInputs().size(), 1000u);
     EXPECT_EQ(ListDir(w.psDir).size(), 2000u);
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1000);
 }
@@ -57,7 +45,7 @@ TEST(Hostile, EveryByteAPosixNameMayHold) {
     w.AddPs(high + ".ps");
     ProcessResult r = w.RunDefault({"FAKE_GS_WRITE=1", "FAKE_GS_INPUT=1"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(ConvertedInputs(w), std::set<std::string>({w.Ps(low + ".ps"), w.Ps(high + ".ps")}));
+    EXPECT_EQ(w.ConvertedInputs(), std::set<std::string>({w.Ps(low + ".ps"), w.Ps(high + ".ps")}));
     EXPECT_TRUE(FileExists(w.Ps(low + ".jpg")));
     EXPECT_TRUE(FileExists(w.Ps(high + ".jpg")));
 }

@@ -36,7 +36,7 @@ TEST(ScanDirectory, ListsBaseNamesOfMatchingFilesOnly) {
     EXPECT_NE(result, -1);
     EXPECT_NE(result, 0);
     EXPECT_EQ(report.error, static_cast<DWORD>(ERROR_SUCCESS));
-    EXPECT_EQ(report.refused, 0);
+    EXPECT_TRUE(report.skipped.empty());
     // ".ps" has an empty base name; it is a file like any other.
     EXPECT_EQ(SortedEntries(list), std::vector<std::string>({"", "a.b", "report"}));
 }
@@ -66,7 +66,6 @@ TEST(ScanDirectory, NothingFoundAndNoDirectoryAreToldApart) {
     ScanReport report;
     EXPECT_EQ(ScanDirectory(dir.path().c_str(), "ps", &list, 0, &report), -1);
     EXPECT_EQ(report.error, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 
     EXPECT_EQ(ScanDirectory(dir.Sub("missing").c_str(), "ps", &list, 0, &report), -1);
     EXPECT_EQ(report.error, static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
@@ -93,6 +92,8 @@ TEST(ScanDirectory, RefusedEntriesAreCountedNotLost) {
     ASSERT_EQ(list.Add("dupe"), 1);
     ScanReport report;
     EXPECT_NE(ScanDirectory(dir.path().c_str(), "ps", &list, 0, &report), -1);
-    EXPECT_EQ(report.refused, 1);
+    ASSERT_EQ(report.skipped.size(), 1u);
+    EXPECT_EQ(report.skipped[0].path, dir.Sub("dupe.ps"));
+    EXPECT_EQ(report.skipped[0].reason, "already listed; skipped");
     EXPECT_EQ(SortedEntries(list), std::vector<std::string>({"dupe", "keep"}));
 }
