@@ -1,7 +1,8 @@
 // The only door to the Win32 API. Every part of morvel includes this header
 // instead of <windows.h>. On Windows it brings in the real headers; elsewhere
-// it declares the subset of Win32 that morvel uses, implemented under
-// platform/posix/ with Win32's results, last-error values and buffer rules.
+// it declares the subset of Win32 that morvel calls, implemented under
+// platform/posix/ with Win32's results, last-error values and buffer rules
+// for the arguments morvel passes.
 #pragma once
 
 #ifdef _WIN32

@@ -1,31 +1,30 @@
-// UTF-8 as the ANSI code page, converted by hand so that the process locale
-// (often "C" in services and CI) never changes the result.
+// MultiByteToWideChar and WideCharToMultiByte with UTF-8 as the ANSI code
+// page, converted by hand so that the process locale (often "C" in services
+// and CI) never changes the result. Provides only CP_ACP without flags;
+// does not provide other code pages, MB_ERR_INVALID_CHARS or
+// WC_ERR_INVALID_CHARS, default characters of the caller's choice, terminated
+// input or size queries of MultiByteToWideChar, or 16-bit wide text.
 #include "platform/win32.h"
 
 #include <climits>
 #include <cstring>
 #include <cwchar>
 
+static_assert(sizeof(wchar_t) == 4, "wide text is UTF-32 on POSIX hosts");
+
 namespace {
 
-const std::uint32_t kReplacement = 0xFFFD;
-
-bool IsUtf8Page(UINT codePage) {
-    return codePage == CP_ACP || codePage == CP_OEMCP || codePage == CP_THREAD_ACP ||
-           codePage == CP_UTF8;
-}
+const wchar_t kReplacement = 0xFFFD;
 
 // One character from s[0..len), len >= 1: the bytes it takes and its code
 // point. An ill-formed sequence yields U+FFFD and takes its maximal subpart
 // (the lead byte and the continuation bytes that were still possible), so
 // the byte that broke it starts the next character, as Unicode recommends.
-int DecodeUtf8(const unsigned char* s, int len, std::uint32_t* cp, bool* valid) {
+int DecodeUtf8(const unsigned char* s, int len, wchar_t* cp) {
     unsigned char b = s[0];
-    *valid = false;
     *cp = kReplacement;
     if (b < 0x80) {
         *cp = b;
-        *valid = true;
         return 1;
     }
     int need;
@@ -64,8 +63,7 @@ int DecodeUtf8(const unsigned char* s, int len, std::uint32_t* cp, bool* valid) 
         lo = 0x80;
         hi = 0xBF;
     }
-    *cp = value;
-    *valid = true;
+    *cp = static_cast<wchar_t>(value);
     return used;
 }
 
@@ -121,75 +119,28 @@ int EncodeUtf8(std::uint32_t cp, char* out) {
     return 4;
 }
 
-std::uint32_t WideUnit(wchar_t w) {
-    std::uint32_t u = static_cast<std::uint32_t>(w);
-    return sizeof(wchar_t) == 2 ? (u & 0xFFFFu) : u;
-}
-
-bool IsHighSurrogate(std::uint32_t u) {
-    return u >= 0xD800 && u <= 0xDBFF;
-}
-
-bool IsLowSurrogate(std::uint32_t u) {
-    return u >= 0xDC00 && u <= 0xDFFF;
-}
-
-// The number of units to convert: as given, or with -1 the terminated
-// text and its terminator; -1 when that does not fit an int.
-long long TerminatedLength(std::size_t length) {
-    return length + 1 > static_cast<std::size_t>(INT_MAX) ? -1 : static_cast<long long>(length) + 1;
-}
-long long InputLength(LPCSTR text, int given) {
-    return given >= 0 ? given : TerminatedLength(std::strlen(text));
-}
-long long InputLength(LPCWSTR text, int given) {
-    return given >= 0 ? given : TerminatedLength(std::wcslen(text));
+int Fail(DWORD error) {
+    SetLastError(error);
+    return 0;
 }
 
 } // namespace
 
-UINT GetACP() {
-    return CP_UTF8;
-}
-
 int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
                         LPWSTR lpWideCharStr, int cchWideChar) {
-    if (lpMultiByteStr == nullptr || cbMultiByte == 0 || cchWideChar < 0 ||
-        (lpWideCharStr == nullptr && cchWideChar != 0) || !IsUtf8Page(CodePage)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
+    if (lpMultiByteStr == nullptr || cbMultiByte <= 0 || lpWideCharStr == nullptr ||
+        cchWideChar <= 0 || CodePage != CP_ACP) {
+        return Fail(ERROR_INVALID_PARAMETER);
     }
-    if ((dwFlags & ~static_cast<DWORD>(MB_ERR_INVALID_CHARS)) != 0) {
-        SetLastError(ERROR_INVALID_FLAGS);
-        return 0;
-    }
-    long long len = InputLength(lpMultiByteStr, cbMultiByte);
-    if (len < 0) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
+    if (dwFlags != 0) {
+        return Fail(ERROR_INVALID_FLAGS);
     }
     const unsigned char* s = reinterpret_cast<const unsigned char*>(lpMultiByteStr);
     Sink<wchar_t> sink = {lpWideCharStr, cchWideChar, 0, false};
-    int pos = 0;
-    int total = static_cast<int>(len);
-    while (pos < total) {
-        std::uint32_t cp;
-        bool valid;
-        pos += DecodeUtf8(s + pos, total - pos, &cp, &valid);
-        if (!valid && (dwFlags & MB_ERR_INVALID_CHARS) != 0) {
-            SetLastError(ERROR_NO_UNICODE_TRANSLATION);
-            return 0;
-        }
-        wchar_t units[2];
-        int n = 1;
-        if (sizeof(wchar_t) == 2 && cp >= 0x10000) {
-            units[0] = static_cast<wchar_t>(0xD800 + ((cp - 0x10000) >> 10));
-            units[1] = static_cast<wchar_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
-            n = 2;
-        } else {
-            units[0] = static_cast<wchar_t>(cp);
-        }
-        sink.Put(units, n);
+    for (int pos = 0; pos < cbMultiByte;) {
+        wchar_t cp;
+        pos += DecodeUtf8(s + pos, cbMultiByte - pos, &cp);
+        sink.Put(&cp, 1);
     }
     return sink.Result();
 }
@@ -198,34 +149,28 @@ int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int
                         LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR lpDefaultChar,
                         LPBOOL lpUsedDefaultChar) {
     if (lpWideCharStr == nullptr || cchWideChar == 0 || cbMultiByte < 0 ||
-        (lpMultiByteStr == nullptr && cbMultiByte != 0) || !IsUtf8Page(CodePage) ||
+        (lpMultiByteStr == nullptr && cbMultiByte != 0) || CodePage != CP_ACP ||
         lpDefaultChar != nullptr || lpUsedDefaultChar != nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
+        return Fail(ERROR_INVALID_PARAMETER);
     }
-    if ((dwFlags & ~static_cast<DWORD>(WC_ERR_INVALID_CHARS)) != 0) {
-        SetLastError(ERROR_INVALID_FLAGS);
-        return 0;
+    if (dwFlags != 0) {
+        return Fail(ERROR_INVALID_FLAGS);
     }
-    long long len = InputLength(lpWideCharStr, cchWideChar);
-    if (len < 0) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
+    // A negative length: the terminated text and its terminator, as long as
+    // that count fits an int.
+    long long len = cchWideChar;
+    if (cchWideChar < 0) {
+        std::size_t terminated = std::wcslen(lpWideCharStr) + 1;
+        if (terminated > static_cast<std::size_t>(INT_MAX)) {
+            return Fail(ERROR_INVALID_PARAMETER);
+        }
+        len = static_cast<long long>(terminated);
     }
     Sink<char> sink = {lpMultiByteStr, cbMultiByte, 0, false};
     for (long long i = 0; i < len; ++i) {
-        std::uint32_t cp = WideUnit(lpWideCharStr[i]);
-        if (sizeof(wchar_t) == 2 && IsHighSurrogate(cp) && i + 1 < len &&
-            IsLowSurrogate(WideUnit(lpWideCharStr[i + 1]))) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (WideUnit(lpWideCharStr[i + 1]) - 0xDC00);
-            ++i;
-        }
+        std::uint32_t cp = static_cast<std::uint32_t>(lpWideCharStr[i]);
         if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
-            if ((dwFlags & WC_ERR_INVALID_CHARS) != 0) {
-                SetLastError(ERROR_NO_UNICODE_TRANSLATION);
-                return 0;
-            }
-            cp = kReplacement;
+            cp = static_cast<std::uint32_t>(kReplacement);
         }
         char bytes[4];
         int n = EncodeUtf8(cp, bytes);

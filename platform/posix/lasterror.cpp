@@ -1,8 +1,10 @@
+// The last-error value, per thread as on Windows, and the mapping from errno
+// that the rest of this layer reports through it. Provides GetLastError and
+// SetLastError only; does not provide FormatMessage or other error state.
 #include "platform/win32.h"
 
 #include <cerrno>
 
-// Per thread, as on Windows.
 static thread_local DWORD t_lastError = ERROR_SUCCESS;
 
 DWORD GetLastError() {

@@ -1,11 +1,14 @@
-// The COM task allocator (ole32) and automation strings (oleaut32).
+// The COM task allocator (ole32) and automation strings (oleaut32), for the
+// POSIX layer. Provides only what morvel calls; see com.cpp and oleaut.cpp
+// for what each leaves out.
 #pragma once
 
 #include "platform/posix/win32_types.h"
 
-// CoTaskMemAlloc: a block of cb bytes, or null. CoTaskMemRealloc: with pv
-// null, a fresh block; with cb 0, frees pv and returns null; otherwise a block
-// of cb bytes keeping the old contents, or null with pv untouched.
+// CoTaskMemAlloc: a block of cb bytes (cb > 0), or null. CoTaskMemRealloc:
+// with pv null, a fresh block; otherwise a block of cb bytes keeping the old
+// contents, or null with pv untouched (always for cb 0, which Windows takes
+// as a free). CoTaskMemFree accepts null.
 LPVOID CoTaskMemAlloc(SIZE_T cb);
 LPVOID CoTaskMemRealloc(LPVOID pv, SIZE_T cb);
 void CoTaskMemFree(LPVOID pv);
@@ -13,10 +16,7 @@ void CoTaskMemFree(LPVOID pv);
 typedef WCHAR OLECHAR;
 typedef OLECHAR* BSTR;
 
-// Automation strings laid out as on Windows: a 32-bit byte count, then the
-// text and a terminator; the BSTR points at the text. Allocated from the task
-// allocator, so the failure switch reaches them. SysAllocString of null is
-// null; SysFreeString and SysStringLen accept null.
+// SysAllocString: a copy of the terminated text psz (not null), or null when
+// it cannot be allocated. SysFreeString accepts null.
 BSTR SysAllocString(const OLECHAR* psz);
 void SysFreeString(BSTR bstrString);
-UINT SysStringLen(BSTR pbstr);

@@ -1,5 +1,7 @@
-// The subset of Win32 that morvel uses, for POSIX hosts. Each header below
-// declares one family; platform/posix/*.cpp implement them.
+// The subset of Win32 that morvel calls, for POSIX hosts. Each header below
+// declares one family and says what it leaves out; platform/posix/*.cpp
+// implement them with Win32's results and last-error values for the calls
+// morvel makes, and refuse the rest.
 #pragma once
 
 #include "platform/posix/win32_types.h"

@@ -1,4 +1,5 @@
-// The 8-bit string functions of kernel32.
+// The 8-bit string functions of kernel32, for the POSIX layer. Provides only
+// what morvel calls; the pointers must not be null, except for lstrlenA.
 #pragma once
 
 #include "platform/posix/win32_types.h"
@@ -7,6 +8,7 @@ LPSTR lstrcpyA(LPSTR lpString1, LPCSTR lpString2);
 LPSTR lstrcatA(LPSTR lpString1, LPCSTR lpString2);
 // A null pointer counts as 0, as on Windows.
 int lstrlenA(LPCSTR lpString);
-// Returns -1, 0 or 1. Windows compares by the user locale's collation; this
-// compares bytes as unsigned values, which agrees with it for equality.
+// 0 when the texts are equal, as on Windows. Unequal texts are ordered by
+// their bytes, not by the user locale's collation as on Windows: morvel only
+// asks whether two texts are equal.
 int lstrcmpA(LPCSTR lpString1, LPCSTR lpString2);

@@ -1,18 +1,15 @@
-// Win32 base types with their Win32 widths, constants and the last-error
-// value. DWORD is 32 bits on every host.
+// Win32 base types, constants and the last-error value, for the POSIX layer.
+// Provides only the types, result codes and error codes that morvel and the
+// rest of this layer use; does not provide the other base types (BYTE, WORD,
+// LONG, ...), WINAPI or the rest of the system error codes. DWORD is 32 bits,
+// as on Windows.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-#define WINAPI
-
 typedef int BOOL;
-typedef unsigned char BYTE;
-typedef std::uint16_t WORD;
 typedef std::uint32_t DWORD;
-typedef std::int32_t LONG;
-typedef std::uint32_t ULONG;
 typedef unsigned int UINT;
 typedef std::int32_t HRESULT;
 typedef std::size_t SIZE_T;
@@ -24,7 +21,6 @@ typedef char* LPSTR;
 typedef const char* LPCSTR;
 typedef WCHAR* LPWSTR;
 typedef const WCHAR* LPCWSTR;
-typedef DWORD* LPDWORD;
 typedef BOOL* LPBOOL;
 
 #ifndef TRUE
@@ -57,8 +53,8 @@ typedef BOOL* LPBOOL;
 #define ERROR_INVALID_NAME 123L
 #define ERROR_FILENAME_EXCED_RANGE 206L
 #define ERROR_DIRECTORY 267L
-#define ERROR_NO_UNICODE_TRANSLATION 1113L
 
+// Per thread, as on Windows.
 DWORD GetLastError();
 void SetLastError(DWORD code);
 

@@ -16,16 +16,9 @@
 #include "containers/string_list.h"
 #include "platform/alloc_fault.h"
 #include "tests/support/alloc_sweep.h"
+#include "tests/support/test_support.h"
 
 namespace {
-
-std::vector<std::string> Texts(StringList& list) {
-    std::vector<std::string> texts;
-    for (std::int32_t i = 0; i < list.GetCount(); ++i) {
-        texts.push_back(list.GetAt(i));
-    }
-    return texts;
-}
 
 bool ByteLess(const std::string& a, const std::string& b) {
     return std::strcmp(a.c_str(), b.c_str()) < 0;
@@ -174,14 +167,6 @@ TEST(AllocSweep, LinkedListAppendInsertRemove) {
 
 TEST(AllocSweep, LinkedListAppendInsertRemoveFailingFromThenOn) {
     SweepAllocFailures(true, LinkedListScenario, 30);
-}
-
-std::vector<PtrArray::Value> Values(const PtrArray& array) {
-    std::vector<PtrArray::Value> values;
-    for (std::int32_t i = 0; i < array.GetCount(); ++i) {
-        values.push_back(array.GetAt(i));
-    }
-    return values;
 }
 
 // Growing a pointer array across two growth steps, then Assign, regrowth

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/alloc_fault.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
@@ -25,10 +26,6 @@ void Fill(LinkedList& list) {
     list.Append(&b);
     list.Append(&c);
 }
-
-struct AllocFailureOff {
-    ~AllocFailureOff() { SetAllocFailure(0); }
-};
 
 } // namespace
 

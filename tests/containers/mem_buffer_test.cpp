@@ -6,12 +6,9 @@
 #include <string>
 
 #include "platform/alloc_fault.h"
+#include "tests/support/test_support.h"
 
 namespace {
-
-struct AllocFailureOff {
-    ~AllocFailureOff() { SetAllocFailure(0); }
-};
 
 std::int32_t WriteText(MemBuffer& buffer, const std::string& text) {
     return buffer.Write(text.data(), static_cast<std::int32_t>(text.size()));

@@ -6,22 +6,11 @@
 #include <vector>
 
 #include "platform/alloc_fault.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
 using Value = PtrArray::Value;
-
-struct AllocFailureOff {
-    ~AllocFailureOff() { SetAllocFailure(0); }
-};
-
-std::vector<Value> Values(const PtrArray& array) {
-    std::vector<Value> values;
-    for (std::int32_t i = 0; i < array.GetCount(); ++i) {
-        values.push_back(array.GetAt(i));
-    }
-    return values;
-}
 
 // Adds 0, 1, 2, ... until the array holds n values.
 void FillTo(PtrArray& array, std::int32_t n) {

@@ -6,26 +6,15 @@
 #include <vector>
 
 #include "platform/alloc_fault.h"
+#include "tests/support/test_support.h"
 
 namespace {
-
-std::vector<std::string> Texts(StringList& list) {
-    std::vector<std::string> texts;
-    for (std::int32_t i = 0; i < list.GetCount(); ++i) {
-        texts.push_back(list.GetAt(i));
-    }
-    return texts;
-}
 
 void AddAll(StringList& list, const std::vector<std::string>& texts) {
     for (const std::string& t : texts) {
         ASSERT_EQ(list.Add(t.c_str()), 1) << t;
     }
 }
-
-struct AllocFailureOff {
-    ~AllocFailureOff() { SetAllocFailure(0); }
-};
 
 } // namespace
 

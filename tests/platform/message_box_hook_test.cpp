@@ -4,44 +4,14 @@
 #include <string>
 
 #include "platform/win32.h"
-
-namespace {
-
-struct Shown {
-    int calls = 0;
-    const void* owner = reinterpret_cast<const void*>(1);
-    std::string text;
-    std::string caption;
-    unsigned style = 0;
-    int answer = IDOK;
-};
-
-int Capture(void* context, const void* owner, const char* text, const char* caption,
-            unsigned style) {
-    Shown* shown = static_cast<Shown*>(context);
-    ++shown->calls;
-    shown->owner = owner;
-    shown->text = text != nullptr ? text : "<null>";
-    shown->caption = caption != nullptr ? caption : "<null>";
-    shown->style = style;
-    return shown->answer;
-}
-
-struct HookOff {
-    ~HookOff() { SetMessageBoxHook(nullptr, nullptr); }
-};
-
-} // namespace
+#include "tests/support/test_support.h"
 
 TEST(MessageBoxHook, CapturesWhatTheBoxWouldShow) {
-    HookOff off;
-    Shown shown;
-    shown.answer = 7;
-    SetMessageBoxHook(Capture, &shown);
+    BoxCapture box(7);
     EXPECT_EQ(MessageBoxA(nullptr, "the text", "the caption", MB_OK | MB_ICONINFORMATION), 7);
-    EXPECT_EQ(shown.calls, 1);
-    EXPECT_EQ(shown.owner, nullptr);
-    EXPECT_EQ(shown.text, "the text");
-    EXPECT_EQ(shown.caption, "the caption");
-    EXPECT_EQ(shown.style, 0x40u);
+    EXPECT_EQ(box.shown().calls, 1);
+    EXPECT_EQ(box.shown().owner, nullptr);
+    EXPECT_EQ(box.shown().text, "the text");
+    EXPECT_EQ(box.shown().caption, "the caption");
+    EXPECT_EQ(box.shown().style, 0x40u);
 }

@@ -9,10 +9,7 @@
 #include <functional>
 
 #include "platform/alloc_fault.h"
-
-struct AllocFailureSwitchOff {
-    ~AllocFailureSwitchOff() { SetAllocFailure(0); }
-};
+#include "tests/support/test_support.h"
 
 // Whether an allocation failed while fn ran.
 inline bool FailsDuring(const std::function<void()>& fn) {
@@ -30,7 +27,7 @@ using Faults = std::function<void()>;
 // failed once, and at least minAllocations of them.
 inline void SweepAllocFailures(bool persistent, void (*scenario)(const Faults& faults),
                                long minAllocations) {
-    AllocFailureSwitchOff off;
+    AllocFailureOff off;
     const long limit = 100000; // far above any scenario's allocations
     long k = 1;
     for (; k < limit; ++k) {

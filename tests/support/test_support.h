@@ -1,9 +1,16 @@
-// Helpers for the tests: scratch directories, files, and running a program
-// with its output captured.
+// Helpers for the tests: scratch directories, files, running a program with
+// its output captured, and what several unit tests need alike (the failure
+// switch turned off, message boxes taken, wide text, container contents).
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
+
+class PtrArray;
+class StringList;
 
 // The separator the host's paths use.
 extern const char kTestSeparator;
@@ -54,3 +61,48 @@ struct ConverterCall {
     std::vector<std::string> args; // without argv[0]
 };
 std::vector<ConverterCall> ReadConverterLog(const std::string& logPath);
+
+// Turns the allocation failure switch off when it goes, however the test
+// ends.
+struct AllocFailureOff {
+    ~AllocFailureOff();
+};
+
+// What the last message box taken would have shown, and how many were taken.
+struct ShownBox {
+    int calls = 0;
+    const void* owner = reinterpret_cast<const void*>(1); // not yet set
+    std::string text;
+    std::string caption;
+    unsigned style = 0;
+};
+
+// Takes every message box shown while it lives: nothing is shown, and each
+// box is answered with answer, as if that button had been pressed.
+class BoxCapture {
+  public:
+    explicit BoxCapture(int answer);
+    ~BoxCapture();
+    BoxCapture(const BoxCapture&) = delete;
+    BoxCapture& operator=(const BoxCapture&) = delete;
+
+    const ShownBox& shown() const { return shown_; }
+
+  private:
+    static int Take(void* context, const void* owner, const char* text, const char* caption,
+                    unsigned style);
+
+    ShownBox shown_;
+    int answer_;
+};
+
+// Wide text made of the given units.
+std::wstring Units(std::initializer_list<unsigned> units);
+
+// A wide buffer of n units holding text and its terminator, the rest a
+// marker ('#').
+std::vector<wchar_t> WideBuffer(std::size_t n, const std::wstring& text = std::wstring());
+
+// The entries of a container, in order.
+std::vector<std::string> Texts(StringList& list);
+std::vector<std::intptr_t> Values(const PtrArray& array);

@@ -9,6 +9,11 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "containers/ptr_array.h"
+#include "containers/string_list.h"
+#include "platform/alloc_fault.h"
+#include "platform/message_box_hook.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -123,4 +128,59 @@ std::vector<ConverterCall> ReadConverterLog(const std::string& logPath) {
         calls.push_back(call);
     }
     return calls;
+}
+
+AllocFailureOff::~AllocFailureOff() {
+    SetAllocFailure(0);
+}
+
+BoxCapture::BoxCapture(int answer) : answer_(answer) {
+    SetMessageBoxHook(Take, this);
+}
+
+BoxCapture::~BoxCapture() {
+    SetMessageBoxHook(nullptr, nullptr);
+}
+
+int BoxCapture::Take(void* context, const void* owner, const char* text, const char* caption,
+                     unsigned style) {
+    BoxCapture* capture = static_cast<BoxCapture*>(context);
+    ShownBox& shown = capture->shown_;
+    ++shown.calls;
+    shown.owner = owner;
+    shown.text = text != nullptr ? text : "<null>";
+    shown.caption = caption != nullptr ? caption : "<null>";
+    shown.style = style;
+    return capture->answer_;
+}
+
+std::wstring Units(std::initializer_list<unsigned> units) {
+    std::wstring s;
+    for (unsigned u : units) {
+        s.push_back(static_cast<wchar_t>(u));
+    }
+    return s;
+}
+
+std::vector<wchar_t> WideBuffer(std::size_t n, const std::wstring& text) {
+    std::vector<wchar_t> buf(n, L'#');
+    std::copy(text.begin(), text.end(), buf.begin());
+    buf[text.size()] = L'\0';
+    return buf;
+}
+
+std::vector<std::string> Texts(StringList& list) {
+    std::vector<std::string> texts;
+    for (std::int32_t i = 0; i < list.GetCount(); ++i) {
+        texts.push_back(list.GetAt(i));
+    }
+    return texts;
+}
+
+std::vector<std::intptr_t> Values(const PtrArray& array) {
+    std::vector<std::intptr_t> values;
+    for (std::int32_t i = 0; i < array.GetCount(); ++i) {
+        values.push_back(array.GetAt(i));
+    }
+    return values;
 }

@@ -13,20 +13,13 @@
 
 #include "platform/win32.h"
 #include "tests/support/alloc_sweep.h"
+#include "tests/support/test_support.h"
 #include "textutil/encoding.h"
 
 namespace {
 
 std::wstring Widen(const std::string& ascii) {
     return std::wstring(ascii.begin(), ascii.end());
-}
-
-// A wide buffer of exactly n units holding text, the rest a marker.
-std::vector<wchar_t> WideBuffer(std::size_t n, const std::wstring& text) {
-    std::vector<wchar_t> buf(n, L'#');
-    std::copy(text.begin(), text.end(), buf.begin());
-    buf[text.size()] = L'\0';
-    return buf;
 }
 
 std::wstring WideText(const std::vector<wchar_t>& buf) {
@@ -61,7 +54,7 @@ void ConvertScenario(const Faults& faults) {
             continue;
         }
         ASSERT_NE(bstr, nullptr);
-        EXPECT_EQ(std::wstring(bstr, SysStringLen(bstr)), Widen(name));
+        EXPECT_EQ(std::wstring(bstr), Widen(name));
 
         // And back to ANSI, into a buffer that must stay as it was on failure.
         std::string ansi(name.size() + 1, '#');

@@ -1,35 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <string>
 #include <vector>
 
 #include "platform/win32.h"
+#include "tests/support/test_support.h"
 #include "textutil/encoding.h"
-
-namespace {
-
-struct AllocFailureOff {
-    ~AllocFailureOff() { SetAllocFailure(0); }
-};
-
-std::wstring Units(std::initializer_list<unsigned> units) {
-    std::wstring s;
-    for (unsigned u : units) {
-        s.push_back(static_cast<wchar_t>(u));
-    }
-    return s;
-}
-
-// A wide buffer of the given capacity filled with a marker.
-std::vector<wchar_t> WideBuffer(std::size_t n, const wchar_t* text = L"") {
-    std::vector<wchar_t> buf(n, L'#');
-    std::wstring t(text);
-    std::copy(t.begin(), t.end(), buf.begin());
-    buf[t.size()] = L'\0';
-    return buf;
-}
-
-} // namespace
 
 TEST(AnsiToBstr, ConvertsAndHandsOverTheString) {
     BSTR b = reinterpret_cast<BSTR>(&b); // a sentinel no call may write
@@ -39,17 +16,17 @@ TEST(AnsiToBstr, ConvertsAndHandsOverTheString) {
 
     ASSERT_EQ(AnsiToBstr("", b), S_OK);
     ASSERT_NE(b, nullptr);
-    EXPECT_EQ(SysStringLen(b), 0u);
+    EXPECT_EQ(std::wcslen(b), 0u);
     SysFreeString(b);
 
     ASSERT_EQ(AnsiToBstr("report.ps", b), S_OK);
     EXPECT_EQ(std::wstring(b), L"report.ps");
-    EXPECT_EQ(SysStringLen(b), 9u);
+    EXPECT_EQ(std::wcslen(b), 9u);
     SysFreeString(b);
 
     std::string longText(5000, 'q');
     ASSERT_EQ(AnsiToBstr(longText.c_str(), b), S_OK);
-    EXPECT_EQ(SysStringLen(b), 5000u);
+    EXPECT_EQ(std::wcslen(b), 5000u);
     SysFreeString(b);
 }
 

@@ -5,44 +5,11 @@
 #include <string>
 
 #include "platform/win32.h"
+#include "tests/support/test_support.h"
 #include "textutil/message_box.h"
 
-namespace {
-
-struct Shown {
-    int calls = 0;
-    const void* owner = reinterpret_cast<const void*>(1);
-    std::string text;
-    std::string caption;
-    unsigned style = 0;
-};
-
-int Capture(void* context, const void* owner, const char* text, const char* caption,
-            unsigned style) {
-    Shown* shown = static_cast<Shown*>(context);
-    ++shown->calls;
-    shown->owner = owner;
-    shown->text = text;
-    shown->caption = caption;
-    shown->style = style;
-    return IDOK;
-}
-
-// Takes every box shown while it lives.
-class BoxCapture {
-  public:
-    BoxCapture() { SetMessageBoxHook(Capture, &shown_); }
-    ~BoxCapture() { SetMessageBoxHook(nullptr, nullptr); }
-    const Shown& shown() const { return shown_; }
-
-  private:
-    Shown shown_;
-};
-
-} // namespace
-
 TEST(MessageBoxes, ShowAnInformationBox) {
-    BoxCapture box;
+    BoxCapture box(IDOK);
     EXPECT_EQ(ShowMessage("plain text"), IDOK);
     EXPECT_EQ(box.shown().calls, 1);
     EXPECT_EQ(box.shown().text, "plain text");
@@ -94,7 +61,7 @@ TEST(MessageBoxes, FloatTextIsWholeFixedNotation) {
 }
 
 TEST(MessageBoxes, ShowFloatShowsTheWholeText) {
-    BoxCapture box;
+    BoxCapture box(IDOK);
     ShowFloat(-DBL_MAX);
     EXPECT_EQ(box.shown().text, FloatMessageText(-DBL_MAX));
     EXPECT_EQ(box.shown().text.size(), 14u + 310u + 7u);
