@@ -85,6 +85,72 @@ std::string StatusText(int status) {
     return std::to_string(status);
 }
 
+// True when path does not depend on the current directory or drive.
+bool IsAbsolutePath(const char* path) {
+    if (IsSeparator(path[0]) && IsSeparator(path[1])) {
+        return true; // \\server\share or \\?\...
+    }
+    bool drive = (path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z');
+    return drive && path[1] == ':' && IsSeparator(path[2]);
+}
+
+// The system's full path of path, from the current directory and drive.
+bool FullPath(const char* path, std::string* full, DWORD* error) {
+    DWORD needed = GetFullPathNameA(path, 0, nullptr, nullptr);
+    if (needed == 0) {
+        *error = GetLastError();
+        return false;
+    }
+    full->assign(needed, '\0');
+    DWORD written = GetFullPathNameA(path, needed, &(*full)[0], nullptr);
+    if (written == 0 || written >= needed) {
+        *error = written == 0 ? GetLastError() : ERROR_INSUFFICIENT_BUFFER;
+        return false;
+    }
+    full->resize(written);
+    return true;
+}
+
+// The drive ("C:") or share ("\\server\share") that path lies on, from the
+// current directory; empty when it cannot be told.
+std::string RootOf(const char* path) {
+    std::string full;
+    DWORD error = ERROR_SUCCESS;
+    if (!FullPath(path, &full, &error)) {
+        return std::string();
+    }
+    if (full.size() >= 2 && full[1] == ':') {
+        return full.substr(0, 2);
+    }
+    if (full.size() >= 2 && IsSeparator(full[0]) && IsSeparator(full[1])) {
+        // Up to the separator after the share name.
+        std::string::size_type server = full.find_first_of("\\/", 2);
+        if (server == std::string::npos) {
+            return full;
+        }
+        std::string::size_type share = full.find_first_of("\\/", server + 1);
+        return full.substr(0, share);
+    }
+    return std::string();
+}
+
+// "\dir" (or "/dir") is taken on the current drive: it means the same
+// directory once workingDir is the working directory as long as that lies on
+// the same drive.
+bool MeansTheSameIn(const char* path, const char* workingDir) {
+    if (!IsSeparator(path[0]) || IsSeparator(path[1])) {
+        return false;
+    }
+    std::string here = RootOf(".");
+    std::string there = RootOf(workingDir);
+    return !here.empty() && lstrcmpiA(here.c_str(), there.c_str()) == 0;
+}
+
+bool IsFile(const char* name) {
+    DWORD attributes = GetFileAttributesA(name);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 } // namespace
 
 bool WriteText(std::FILE* stream, const std::string& text) {
@@ -120,59 +186,6 @@ bool WriteText(std::FILE* stream, const std::string& text) {
     return true;
 }
 
-namespace {
-
-// True when path does not depend on the current directory or drive.
-bool IsAbsolutePath(const char* path) {
-    if (IsSeparator(path[0]) && IsSeparator(path[1])) {
-        return true; // \\server\share or \\?\...
-    }
-    bool drive = (path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z');
-    return drive && path[1] == ':' && IsSeparator(path[2]);
-}
-
-// The drive ("C:") or share ("\\server\share") that path lies on, from the
-// current directory; empty when it cannot be told.
-std::string RootOf(const char* path) {
-    DWORD needed = GetFullPathNameA(path, 0, nullptr, nullptr);
-    if (needed == 0) {
-        return std::string();
-    }
-    std::string full(needed, '\0');
-    DWORD n = GetFullPathNameA(path, needed, &full[0], nullptr);
-    if (n == 0 || n >= needed) {
-        return std::string();
-    }
-    full.resize(n);
-    if (full.size() >= 2 && full[1] == ':') {
-        return full.substr(0, 2);
-    }
-    if (full.size() >= 2 && IsSeparator(full[0]) && IsSeparator(full[1])) {
-        // Up to the separator after the share name.
-        std::string::size_type server = full.find_first_of("\\/", 2);
-        if (server == std::string::npos) {
-            return full;
-        }
-        std::string::size_type share = full.find_first_of("\\/", server + 1);
-        return full.substr(0, share);
-    }
-    return std::string();
-}
-
-// "\dir" (or "/dir") is taken on the current drive: it means the same
-// directory once workingDir is the working directory as long as that lies on
-// the same drive.
-bool MeansTheSameIn(const char* path, const char* workingDir) {
-    if (!IsSeparator(path[0]) || IsSeparator(path[1])) {
-        return false;
-    }
-    std::string here = RootOf(".");
-    std::string there = RootOf(workingDir);
-    return !here.empty() && lstrcmpiA(here.c_str(), there.c_str()) == 0;
-}
-
-} // namespace
-
 bool AbsoluteDirectory(const std::string& given, const std::string& gsDir, std::string* absolute,
                        DWORD* error) {
     // One that names the same directory from there is used exactly as given.
@@ -180,20 +193,7 @@ bool AbsoluteDirectory(const std::string& given, const std::string& gsDir, std::
         *absolute = given;
         return true;
     }
-    DWORD needed = GetFullPathNameA(given.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) {
-        *error = GetLastError();
-        return false;
-    }
-    std::string full(needed, '\0');
-    DWORD written = GetFullPathNameA(given.c_str(), needed, &full[0], nullptr);
-    if (written == 0 || written >= needed) {
-        *error = written == 0 ? GetLastError() : ERROR_INSUFFICIENT_BUFFER;
-        return false;
-    }
-    full.resize(written);
-    *absolute = full;
-    return true;
+    return FullPath(given.c_str(), absolute, error);
 }
 
 std::string SystemErrorText(DWORD code) {
@@ -217,15 +217,6 @@ std::string SystemErrorText(DWORD code) {
     }
     return result;
 }
-
-namespace {
-
-bool IsFile(const char* name) {
-    DWORD attributes = GetFileAttributesA(name);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-} // namespace
 
 std::string ConverterProgram() {
     // Ghostscript's installer for 64-bit Windows ships only gswin64c.exe.

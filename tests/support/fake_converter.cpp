@@ -16,7 +16,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -70,15 +69,9 @@ std::string Untemplate(const std::string& name) {
 
 } // namespace
 
-int main(int argc, char** rawArgv) {
-    const std::vector<std::string> args = Arguments(argc, rawArgv);
-    argc = static_cast<int>(args.size());
-    std::vector<const char*> argvStore;
-    for (const std::string& a : args) {
-        argvStore.push_back(a.c_str());
-    }
-    argvStore.push_back(nullptr);
-    const char* const* argv = argvStore.data();
+int main(int argc, char** argv) {
+    // args[0] is the program; the converter's arguments follow.
+    const std::vector<std::string> args = Arguments(argc, argv);
     const char* logPath = std::getenv("FAKE_GS_LOG");
     if (logPath != nullptr) {
         std::FILE* log = std::fopen(logPath, "ab");
@@ -86,8 +79,8 @@ int main(int argc, char** rawArgv) {
             std::error_code ec;
             std::fputs("CALL\n", log);
             Record(log, std::filesystem::current_path(ec).string());
-            for (int i = 1; i < argc; ++i) {
-                Record(log, argv[i]);
+            for (std::size_t i = 1; i < args.size(); ++i) {
+                Record(log, args[i]);
             }
             std::fclose(log);
         }
@@ -112,9 +105,9 @@ int main(int argc, char** rawArgv) {
         std::fclose(stdout);
         std::fclose(stderr);
     }
-    if (std::getenv("FAKE_GS_INPUT") != nullptr && argc > 1) {
+    if (std::getenv("FAKE_GS_INPUT") != nullptr && args.size() > 1) {
         std::error_code ec;
-        if (!std::filesystem::exists(argv[argc - 1], ec)) {
+        if (!std::filesystem::exists(args.back(), ec)) {
             return 1;
         }
     }
@@ -122,17 +115,17 @@ int main(int argc, char** rawArgv) {
     bool misbehave = true;
     if (const char* match = std::getenv("FAKE_GS_MATCH")) {
         misbehave = false;
-        for (int i = 1; i < argc; ++i) {
-            if (std::strstr(argv[i], match) != nullptr) {
+        for (std::size_t i = 1; i < args.size(); ++i) {
+            if (args[i].find(match) != std::string::npos) {
                 misbehave = true;
             }
         }
     }
 
     if (std::getenv("FAKE_GS_WRITE") != nullptr) {
-        for (int i = 1; i + 1 < argc; ++i) {
-            if (std::strcmp(argv[i], "-o") == 0) {
-                std::FILE* out = std::fopen(Untemplate(argv[i + 1]).c_str(), "wb");
+        for (std::size_t i = 1; i + 1 < args.size(); ++i) {
+            if (args[i] == "-o") {
+                std::FILE* out = std::fopen(Untemplate(args[i + 1]).c_str(), "wb");
                 if (out != nullptr) {
                     std::fputs("fake jpeg", out);
                     std::fclose(out);
