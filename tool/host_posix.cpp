@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,12 +19,86 @@ extern char** environ;
 const char kPathSeparator = '/';
 const char* const kUsageText = "morvel [gs dir] [ps dir]";
 
-bool WriteText(std::FILE* stream, const std::string& text) {
-    return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
+namespace {
+
+// Standard streams that were closed when morvel started: they now hold
+// /dev/null for the converters' sake, but morvel's own output to them is
+// still lost.
+bool g_closedAtStart[3] = {false, false, false};
+
+} // namespace
+
+bool EndsInSeparator(const std::string& directory) {
+    return !directory.empty() && directory.back() == '/';
+}
+
+bool PrepareProcess(std::string* what, std::string* why) {
+    for (int fd = 0; fd < 3; ++fd) {
+        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) {
+            continue;
+        }
+        // open() takes the lowest free descriptor, which is fd itself.
+        int opened = open("/dev/null", O_RDWR);
+        if (opened != fd) {
+            *what = "/dev/null";
+            *why = opened < 0 ? std::strerror(errno) : "opened on the wrong descriptor";
+            if (opened >= 0) {
+                close(opened);
+            }
+            return false;
+        }
+        g_closedAtStart[fd] = true;
+    }
+    // A caller that ignores SIGCHLD has the kernel reap every child, and no
+    // converter's status could be learnt. The converter inherits the default.
+    struct sigaction dfl;
+    std::memset(&dfl, 0, sizeof dfl);
+    dfl.sa_handler = SIG_DFL;
+    sigemptyset(&dfl.sa_mask);
+    if (sigaction(SIGCHLD, &dfl, nullptr) != 0) {
+        *what = "SIGCHLD";
+        *why = std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+bool WriteText(std::FILE* stream, const std::string& text, std::string* why) {
+    int fd = fileno(stream);
+    if (fd >= 0 && fd < 3 && g_closedAtStart[fd]) {
+        if (why != nullptr) {
+            *why = std::strerror(EBADF);
+        }
+        return false;
+    }
+    if (std::fwrite(text.data(), 1, text.size(), stream) != text.size()) {
+        if (why != nullptr) {
+            *why = std::strerror(errno);
+        }
+        return false;
+    }
+    return true;
+}
+
+bool FlushText(std::FILE* stream, std::string* why) {
+    int fd = fileno(stream);
+    if (fd >= 0 && fd < 3 && g_closedAtStart[fd]) {
+        *why = std::strerror(EBADF);
+        return false;
+    }
+    if (std::fflush(stream) != 0) {
+        *why = std::strerror(errno);
+        return false;
+    }
+    if (std::ferror(stream)) {
+        *why = "write failed";
+        return false;
+    }
+    return true;
 }
 
 bool AbsoluteDirectory(const std::string& given, const std::string&, std::string* absolute,
-                       DWORD* error) {
+                       std::string* why) {
     if (!given.empty() && given[0] == '/') {
         *absolute = given;
         return true;
@@ -31,7 +106,7 @@ bool AbsoluteDirectory(const std::string& given, const std::string&, std::string
     std::vector<char> cwd(256);
     while (getcwd(cwd.data(), cwd.size()) == nullptr) {
         if (errno != ERANGE) {
-            *error = Win32ErrorFromErrno(errno);
+            *why = std::strerror(errno);
             return false;
         }
         cwd.resize(cwd.size() * 2);
@@ -54,53 +129,42 @@ bool AbsoluteDirectory(const std::string& given, const std::string&, std::string
         }
         pos = end + 1;
     }
-    // A trailing separator stays, as it does in an absolute argument.
-    if (given.back() == '/' && path.back() != '/') {
-        path += '/';
-    }
     *absolute = path;
     return true;
 }
 
-std::string SystemErrorText(DWORD code) {
-    switch (code) {
-    case ERROR_FILE_NOT_FOUND:
-        return "No such file or directory";
-    case ERROR_PATH_NOT_FOUND:
-        return "No such directory";
-    case ERROR_ACCESS_DENIED:
-        return "Permission denied";
-    case ERROR_DIRECTORY:
-        return "Not a directory";
-    case ERROR_FILENAME_EXCED_RANGE:
-        return "File name too long";
-    case ERROR_NOT_ENOUGH_MEMORY:
-    case ERROR_OUTOFMEMORY:
-        return "Out of memory";
-    case ERROR_TOO_MANY_OPEN_FILES:
-        return "Too many open files";
-    case ERROR_INVALID_NAME:
-        return "Invalid name";
-    default:
-        return "System error " + std::to_string(code);
+std::string LastErrorText() {
+    return std::strerror(LastErrno());
+}
+
+std::string DeviceNameReason(const std::string&) {
+    return std::string(); // every name is a file's name
+}
+
+FileStamp StampOf(const std::string& path) {
+    FileStamp stamp{false, 0, 0, 0, 0};
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0) {
+        stamp.exists = true;
+        stamp.volume = static_cast<unsigned long long>(st.st_dev);
+        stamp.file = static_cast<unsigned long long>(st.st_ino);
+        stamp.size = static_cast<unsigned long long>(st.st_size);
+        stamp.modified = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL +
+                         static_cast<long long>(st.st_mtim.tv_nsec);
     }
+    return stamp;
 }
 
 namespace {
 
-bool IsExecutableFile(const std::string& path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
-}
-
-// The Ghostscript directory is the current directory by now. A converter
-// there wins over one on PATH, as the Windows command interpreter looks in
-// the current directory first. Empty when there is none.
-std::string FindConverter(const std::string& name) {
-    std::string local = "./" + name;
-    if (IsExecutableFile(local)) {
-        return local;
-    }
+// Where the converter is, as execvp looks for it, but with the Ghostscript
+// directory (the current one by now) first: a converter there wins over one
+// on PATH, as the Windows command interpreter looks in the current
+// directory first. A candidate that exists but cannot be run lets the
+// search go on and, when nothing better is found, gives the reason
+// (EACCES); empty with *err set when there is nothing to run.
+std::string FindConverter(const std::string& name, int* err) {
+    std::vector<std::string> candidates = {"./" + name};
     const char* path = std::getenv("PATH");
     std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
     std::string::size_type pos = 0;
@@ -108,32 +172,39 @@ std::string FindConverter(const std::string& name) {
         std::string::size_type colon = dirs.find(':', pos);
         std::string dir =
             dirs.substr(pos, colon == std::string::npos ? std::string::npos : colon - pos);
-        std::string candidate = (dir.empty() ? std::string(".") : dir) + "/" + name;
-        if (IsExecutableFile(candidate)) {
-            return candidate;
-        }
+        candidates.push_back((dir.empty() ? std::string(".") : dir) + "/" + name);
         if (colon == std::string::npos) {
-            return std::string();
+            break;
         }
         pos = colon + 1;
     }
-}
-
-// Signals a caller may have set to be ignored for us; the converter gets
-// their default disposition back so it can be interrupted and see broken
-// pipes. Looked up once: morvel itself never changes them.
-const std::vector<int>& IgnoredSignals() {
-    static const std::vector<int> ignored = [] {
-        std::vector<int> found;
-        for (int sig : {SIGPIPE, SIGINT, SIGTERM}) {
-            struct sigaction current;
-            if (sigaction(sig, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) {
-                found.push_back(sig);
+    bool denied = false;
+    for (const std::string& candidate : candidates) {
+        struct stat st;
+        if (stat(candidate.c_str(), &st) == 0) {
+            if (S_ISREG(st.st_mode) && access(candidate.c_str(), X_OK) == 0) {
+                return candidate;
             }
+            denied = true; // a directory, or not executable
+            continue;
         }
-        return found;
-    }();
-    return ignored;
+        switch (errno) {
+        case EACCES:
+            denied = true;
+            break;
+        case ENOENT:
+        case ENOTDIR:
+        case ESTALE:
+        case ENODEV:
+        case ETIMEDOUT:
+            break;
+        default:
+            *err = errno; // as execvp, which stops at any other error
+            return std::string();
+        }
+    }
+    *err = denied ? EACCES : ENOENT;
+    return std::string();
 }
 
 std::string SignalText(int sig) {
@@ -152,9 +223,10 @@ ConverterOutcome RunConverter(const std::vector<std::string>& args) {
     ConverterOutcome outcome{false, false, 0, std::string()};
 
     const std::string& name = args.front();
-    std::string program = FindConverter(name);
+    int findError = 0;
+    std::string program = FindConverter(name, &findError);
     if (program.empty()) {
-        outcome.error = "cannot start " + name + ": " + std::strerror(ENOENT);
+        outcome.error = "cannot start " + name + ": " + std::strerror(findError);
         return outcome;
     }
     std::vector<char*> argv;
@@ -162,21 +234,15 @@ ConverterOutcome RunConverter(const std::vector<std::string>& args) {
         argv.push_back(const_cast<char*>(a.c_str()));
     }
     argv.push_back(nullptr);
-    const std::vector<int>& reset = IgnoredSignals();
-    struct sigaction defaults;
-    std::memset(&defaults, 0, sizeof defaults);
-    defaults.sa_handler = SIG_DFL;
-
     // vfork: the parent waits until the child has called execve, and the
     // child touches nothing but these prepared values, so starting one
     // converter per file costs what a shell pays for it. The child reports a
-    // failed execve through the shared variable.
+    // failed execve through the shared variable. It keeps the signal
+    // dispositions and mask morvel was started with: a caller that ignores
+    // SIGINT for a background job means the converter too.
     volatile int execError = 0;
     pid_t pid = vfork();
     if (pid == 0) {
-        for (int sig : reset) {
-            sigaction(sig, &defaults, nullptr);
-        }
         execve(program.c_str(), argv.data(), environ);
         execError = errno;
         _exit(127);

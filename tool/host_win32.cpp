@@ -151,51 +151,6 @@ bool IsFile(const char* name) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-} // namespace
-
-bool WriteText(std::FILE* stream, const std::string& text) {
-    HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
-    DWORD mode = 0;
-    if (handle == INVALID_HANDLE_VALUE || GetFileType(handle) != FILE_TYPE_CHAR ||
-        !GetConsoleMode(handle, &mode)) {
-        return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
-    }
-    // A console shows wide text as it is, whatever its own code page; the
-    // console's settings are left alone.
-    std::fflush(stream);
-    if (text.empty()) {
-        return true;
-    }
-    int units =
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    if (units <= 0) {
-        return false;
-    }
-    std::wstring wide(static_cast<std::size_t>(units), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], units);
-    const wchar_t* next = wide.data();
-    DWORD left = static_cast<DWORD>(wide.size());
-    while (left > 0) {
-        DWORD written = 0;
-        if (!WriteConsoleW(handle, next, left, &written, nullptr) || written == 0) {
-            return false;
-        }
-        next += written;
-        left -= written;
-    }
-    return true;
-}
-
-bool AbsoluteDirectory(const std::string& given, const std::string& gsDir, std::string* absolute,
-                       DWORD* error) {
-    // One that names the same directory from there is used exactly as given.
-    if (IsAbsolutePath(given.c_str()) || MeansTheSameIn(given.c_str(), gsDir.c_str())) {
-        *absolute = given;
-        return true;
-    }
-    return FullPath(given.c_str(), absolute, error);
-}
-
 std::string SystemErrorText(DWORD code) {
     char* text = nullptr;
     DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
@@ -216,6 +171,197 @@ std::string SystemErrorText(DWORD code) {
         result = "system error " + std::to_string(code);
     }
     return result;
+}
+
+// Why a write to a stream failed: the system's reason where the C runtime
+// left one, else its own.
+std::string StreamErrorText() {
+    DWORD code = GetLastError();
+    return code != ERROR_SUCCESS ? SystemErrorText(code) : std::string(std::strerror(errno));
+}
+
+} // namespace
+
+bool EndsInSeparator(const std::string& directory) {
+    // In a double-byte code page a trail byte can look like '\\': the last
+    // character is found by walking from the start.
+    std::size_t last = std::string::npos;
+    for (std::size_t i = 0; i < directory.size(); ++i) {
+        last = i;
+        if (IsDBCSLeadByte(static_cast<BYTE>(directory[i])) && i + 1 < directory.size()) {
+            ++i;
+        }
+    }
+    return last != std::string::npos && last + 1 == directory.size() &&
+           IsSeparator(directory[last]);
+}
+
+bool PrepareProcess(std::string*, std::string*) {
+    return true; // a Windows console program starts with what it needs
+}
+
+bool WriteText(std::FILE* stream, const std::string& text, std::string* why) {
+    HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    DWORD mode = 0;
+    if (handle == INVALID_HANDLE_VALUE || GetFileType(handle) != FILE_TYPE_CHAR ||
+        !GetConsoleMode(handle, &mode)) {
+        SetLastError(ERROR_SUCCESS);
+        if (std::fwrite(text.data(), 1, text.size(), stream) == text.size()) {
+            return true;
+        }
+        if (why != nullptr) {
+            *why = StreamErrorText();
+        }
+        return false;
+    }
+    // A console shows wide text as it is, whatever its own code page; the
+    // console's settings are left alone.
+    std::fflush(stream);
+    if (text.empty()) {
+        return true;
+    }
+    int units =
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (units <= 0) {
+        if (why != nullptr) {
+            *why = LastErrorText();
+        }
+        return false;
+    }
+    std::wstring wide(static_cast<std::size_t>(units), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], units);
+    const wchar_t* next = wide.data();
+    DWORD left = static_cast<DWORD>(wide.size());
+    while (left > 0) {
+        DWORD written = 0;
+        if (!WriteConsoleW(handle, next, left, &written, nullptr) || written == 0) {
+            if (why != nullptr) {
+                *why = LastErrorText();
+            }
+            return false;
+        }
+        next += written;
+        left -= written;
+    }
+    return true;
+}
+
+bool FlushText(std::FILE* stream, std::string* why) {
+    SetLastError(ERROR_SUCCESS);
+    if (std::fflush(stream) != 0 || std::ferror(stream)) {
+        *why = StreamErrorText();
+        return false;
+    }
+    return true;
+}
+
+bool AbsoluteDirectory(const std::string& given, const std::string& gsDir, std::string* absolute,
+                       std::string* why) {
+    // One that names the same directory from there is used exactly as given.
+    if (IsAbsolutePath(given.c_str()) || MeansTheSameIn(given.c_str(), gsDir.c_str())) {
+        *absolute = given;
+        return true;
+    }
+    DWORD error = ERROR_SUCCESS;
+    if (!FullPath(given.c_str(), absolute, &error)) {
+        *why = SystemErrorText(error);
+        return false;
+    }
+    return true;
+}
+
+std::string LastErrorText() {
+    return SystemErrorText(GetLastError());
+}
+
+namespace {
+
+bool IsSuperscriptDigit(wchar_t c) {
+    return c == 0x00B9 || c == 0x00B2 || c == 0x00B3;
+}
+
+bool EqualsAscii(const std::wstring& text, const char* ascii) {
+    std::size_t i = 0;
+    for (; ascii[i] != '\0'; ++i) {
+        if (i >= text.size()) {
+            return false;
+        }
+        wchar_t c = text[i];
+        if (c >= L'a' && c <= L'z') {
+            c = static_cast<wchar_t>(c - L'a' + L'A');
+        }
+        if (c != static_cast<wchar_t>(ascii[i])) {
+            return false;
+        }
+    }
+    return i == text.size();
+}
+
+} // namespace
+
+std::string DeviceNameReason(const std::string& path) {
+    // A path in the \\?\ form reaches the file system as it stands.
+    if (path.compare(0, 4, "\\\\?\\") == 0) {
+        return std::string();
+    }
+    std::size_t start = path.find_last_of("\\/:");
+    std::string component = path.substr(start == std::string::npos ? 0 : start + 1);
+    // Windows up to 10 takes the part before the first dot, less trailing
+    // spaces, as the device: "nul.tar.ps" and "com1 .ps" are devices too.
+    std::string stem = component.substr(0, component.find('.'));
+    while (!stem.empty() && stem.back() == ' ') {
+        stem.pop_back();
+    }
+    if (stem.empty() || stem.size() > 7) {
+        return std::string();
+    }
+    int units =
+        MultiByteToWideChar(CP_ACP, 0, stem.data(), static_cast<int>(stem.size()), nullptr, 0);
+    if (units <= 0) {
+        return std::string();
+    }
+    std::wstring wide(static_cast<std::size_t>(units), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, stem.data(), static_cast<int>(stem.size()), &wide[0], units);
+    bool device = false;
+    for (const char* name : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"}) {
+        device = device || EqualsAscii(wide, name);
+    }
+    if (wide.size() == 4) {
+        wchar_t digit = wide[3];
+        std::wstring prefix = wide.substr(0, 3);
+        bool port = EqualsAscii(prefix, "COM") || EqualsAscii(prefix, "LPT");
+        device =
+            device || (port && ((digit >= L'0' && digit <= L'9') || IsSuperscriptDigit(digit)));
+    }
+    if (!device) {
+        return std::string();
+    }
+    return "Windows reads " + stem + " as a device name";
+}
+
+FileStamp StampOf(const std::string& path) {
+    FileStamp stamp{false, 0, 0, 0, 0};
+    // No access asked for: only the file's identity, size and time are read.
+    HANDLE file =
+        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return stamp;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileInformationByHandle(file, &info)) {
+        stamp.exists = true;
+        stamp.volume = info.dwVolumeSerialNumber;
+        stamp.file =
+            (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+        stamp.size =
+            (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+        stamp.modified = static_cast<long long>(
+            (static_cast<unsigned long long>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+            info.ftLastWriteTime.dwLowDateTime);
+    }
+    CloseHandle(file);
+    return stamp;
 }
 
 std::string ConverterProgram() {

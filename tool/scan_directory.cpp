@@ -28,6 +28,10 @@ bool HasSuffix(const std::string& name, const std::string& suffix) {
 
 } // namespace
 
+std::string PathInDirectory(const std::string& directory, const std::string& name) {
+    return EndsInSeparator(directory) ? directory + name : directory + kPathSeparator + name;
+}
+
 int ScanDirectory(const char* directory, const char* extension, StringList* list, int keepExtension,
                   ScanReport* report) {
     ScanReport local;
@@ -39,17 +43,15 @@ int ScanDirectory(const char* directory, const char* extension, StringList* list
     }
 
     // "C:\docs" and "C:\docs\" give the same pattern, C:\docs\*.ps.
-    std::string prefix = directory;
-    if (prefix.empty() || prefix.back() != kPathSeparator) {
-        prefix += kPathSeparator;
-    }
-    std::string pattern = prefix + "*." + extension;
+    const std::string dir = directory;
+    std::string pattern = PathInDirectory(dir, std::string("*.") + extension);
     std::string suffix = std::string(".") + extension;
 
     WIN32_FIND_DATAA data;
     HANDLE find = FindFirstFileA(pattern.c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) {
         rep.error = GetLastError();
+        rep.reason = LastErrorText();
         return -1;
     }
     do {
@@ -66,27 +68,30 @@ int ScanDirectory(const char* directory, const char* extension, StringList* list
         }
         // FIFOs, sockets and devices would make the converter block or fail.
         if ((data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) != 0) {
-            rep.skipped.push_back({prefix + name, "not a regular file; skipped"});
+            rep.skipped.push_back({PathInDirectory(dir, name), "not a regular file; skipped"});
             continue;
         }
         std::string entry = name;
         if (keepExtension == 0) {
             entry.resize(name.size() - suffix.size());
         }
-        if (list->Add(entry.c_str()) == 0) {
+        if (list->Add(entry.c_str()) != 0) {
+            rep.suffixes.push_back(name.substr(name.size() - suffix.size()));
+        } else {
             const char* why = "out of memory; skipped";
             if (entry.size() > static_cast<std::size_t>(StringList::SlotSize - 1)) {
                 why = "file name too long; skipped";
             } else if (list->Find(entry.c_str(), 0) != -1) {
                 why = "already listed; skipped";
             }
-            rep.skipped.push_back({prefix + name, why});
+            rep.skipped.push_back({PathInDirectory(dir, name), why});
         }
     } while (FindNextFileA(find, &data));
 
     DWORD err = GetLastError();
     if (err != ERROR_NO_MORE_FILES) {
         rep.error = err;
+        rep.reason = LastErrorText();
     }
     return FindClose(find);
 }

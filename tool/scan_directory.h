@@ -20,8 +20,16 @@ struct ScanReport {
     // or the system error that stopped the search (a missing or unusable
     // directory, a failure while reading it).
     DWORD error = ERROR_SUCCESS;
+    std::string reason; // with such an error: the system's words for it
     std::vector<ScanSkip> skipped;
+    // For each entry added to the list, in order: "." and the extension as
+    // the name spells it (".PS" for A.PS where matching ignores case).
+    std::vector<std::string> suffixes;
 };
+
+// directory and name joined by the host's separator; a directory that ends
+// in a separator gets no second one. The one join rule of the tool.
+std::string PathInDirectory(const std::string& directory, const std::string& name);
 
 // Adds one entry to list for every file in directory whose name ends in "."
 // and extension, in the order the system returns them. Directories, "." and

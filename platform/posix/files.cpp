@@ -61,7 +61,7 @@ Fill FillFindData(int dirFd, const char* name, WIN32_FIND_DATAA* data) {
             if (errno == ENOENT) {
                 return Fill::Vanished;
             }
-            SetLastError(Win32ErrorFromErrno(errno));
+            SetLastErrorFromErrno(errno);
             return Fill::Failed;
         }
         data->dwFileAttributes = FILE_ATTRIBUTE_NORMAL;
@@ -83,7 +83,11 @@ bool NextMatch(FindState* state, WIN32_FIND_DATAA* data) {
         errno = 0;
         struct dirent* ent = readdir(state->dir);
         if (ent == nullptr) {
-            SetLastError(errno == 0 ? ERROR_NO_MORE_FILES : Win32ErrorFromErrno(errno));
+            if (errno == 0) {
+                SetLastError(ERROR_NO_MORE_FILES);
+            } else {
+                SetLastErrorFromErrno(errno);
+            }
             return false;
         }
         // Names longer than the record can hold do not exist on Linux
@@ -141,7 +145,11 @@ HANDLE FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData) {
     if (dir == nullptr) {
         int err = errno;
         // A missing directory is a missing path, not a missing file.
-        SetLastError(err == ENOENT ? ERROR_PATH_NOT_FOUND : Win32ErrorFromErrno(err));
+        if (err == ENOENT) {
+            SetLastErrorFromErrno(err, ERROR_PATH_NOT_FOUND);
+        } else {
+            SetLastErrorFromErrno(err);
+        }
         return INVALID_HANDLE_VALUE;
     }
     FindState* state = new (std::nothrow) FindState;
@@ -153,10 +161,11 @@ HANDLE FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData) {
     state->dir = dir;
     state->pattern.swap(pattern);
     if (!NextMatch(state, lpFindFileData)) {
-        DWORD err = GetLastError();
         closedir(dir);
         delete state;
-        SetLastError(err == ERROR_NO_MORE_FILES ? ERROR_FILE_NOT_FOUND : err);
+        if (GetLastError() == ERROR_NO_MORE_FILES) {
+            SetLastError(ERROR_FILE_NOT_FOUND);
+        }
         return INVALID_HANDLE_VALUE;
     }
     return state;
@@ -188,7 +197,11 @@ BOOL SetCurrentDirectoryA(LPCSTR lpPathName) {
     }
     if (chdir(lpPathName) != 0) {
         int err = errno;
-        SetLastError(err == ENOTDIR ? ERROR_DIRECTORY : Win32ErrorFromErrno(err));
+        if (err == ENOTDIR) {
+            SetLastErrorFromErrno(err, ERROR_DIRECTORY);
+        } else {
+            SetLastErrorFromErrno(err);
+        }
         return FALSE;
     }
     return TRUE;

@@ -32,7 +32,7 @@ int MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
     // One write, so that the line is not interleaved with other output.
     if (std::fwrite(line.data(), 1, line.size(), stderr) != line.size() ||
         std::fflush(stderr) != 0) {
-        SetLastError(Win32ErrorFromErrno(errno));
+        SetLastErrorFromErrno(errno);
         return 0;
     }
     return IDOK;

@@ -58,6 +58,14 @@ typedef BOOL* LPBOOL;
 DWORD GetLastError();
 void SetLastError(DWORD code);
 
-// Maps an errno value to the system error code Win32 reports for the same
-// condition. The one place where POSIX errors become Win32 ones.
-DWORD Win32ErrorFromErrno(int err);
+// Sets the last error to the code Win32 reports for errno value err, and
+// keeps err beside it: the one place where POSIX errors become Win32 ones.
+void SetLastErrorFromErrno(int err);
+// The same, with code in place of the usual one where Win32 reports another
+// for the call in question.
+void SetLastErrorFromErrno(int err, DWORD code);
+
+// POSIX only, for the tool's host file and nothing else: the errno behind
+// the last error, so that a message can give the system's own words for it.
+// After SetLastError it is the errno nearest to the code that was set.
+int LastErrno();

@@ -5,14 +5,18 @@
 //   FAKE_GS_EXIT     exit with this status
 //   FAKE_GS_SIGNAL   raise this signal
 //   FAKE_GS_FLOOD    write this many bytes to stdout first
-//   FAKE_GS_WRITE    when set, create the output file named after -o
-//                    (with "%%" read back as "%", as Ghostscript does)
+//   FAKE_GS_NO_IMAGE when set, write no output file; otherwise the file
+//                    named after -o is written (with "%%" read back as "%",
+//                    as Ghostscript does)
 //   FAKE_GS_INPUT    when set, fail (status 1) if the input file is missing,
 //                    as Ghostscript does
 //   FAKE_GS_REMOVE   remove this path (recursively) before anything else
 //   FAKE_GS_CLOSE    when set, close stdin, stdout and stderr first
-//   FAKE_GS_SIGNALS  append to this file which of SIGINT and SIGTERM it
-//                    was started with ignored
+//   FAKE_GS_SIGNALS  append to this file which of SIGINT, SIGTERM and
+//                    SIGCHLD it was started with ignored, and (POSIX) whether
+//                    SIGUSR1 was blocked
+//   FAKE_GS_FDS      (POSIX) append to this file which of descriptors 0, 1
+//                    and 2 it was started with open
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +27,8 @@
 #ifdef _WIN32
 #include "platform/win32.h"
 #include <shellapi.h>
+#else
+#include <fcntl.h>
 #endif
 
 namespace {
@@ -70,6 +76,21 @@ std::string Untemplate(const std::string& name) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Looked at before anything is opened, which would take a closed slot.
+#ifndef _WIN32
+    if (const char* path = std::getenv("FAKE_GS_FDS")) {
+        bool open[3];
+        for (int fd = 0; fd < 3; ++fd) {
+            open[fd] = fcntl(fd, F_GETFD) != -1;
+        }
+        if (std::FILE* f = std::fopen(path, "ab")) {
+            for (int fd = 0; fd < 3; ++fd) {
+                std::fprintf(f, "%d=%s\n", fd, open[fd] ? "open" : "closed");
+            }
+            std::fclose(f);
+        }
+    }
+#endif
     // args[0] is the program; the converter's arguments follow.
     const std::vector<std::string> args = Arguments(argc, argv);
     const char* logPath = std::getenv("FAKE_GS_LOG");
@@ -88,11 +109,20 @@ int main(int argc, char** argv) {
 
     if (const char* path = std::getenv("FAKE_GS_SIGNALS")) {
         if (std::FILE* f = std::fopen(path, "ab")) {
-            for (int sig : {SIGINT, SIGTERM}) {
+            std::vector<int> signals = {SIGINT, SIGTERM};
+#ifndef _WIN32
+            signals.push_back(SIGCHLD);
+#endif
+            for (int sig : signals) {
                 void (*previous)(int) = std::signal(sig, SIG_IGN);
                 std::fprintf(f, "%d=%s\n", sig, previous == SIG_IGN ? "ignored" : "default");
                 std::signal(sig, previous);
             }
+#ifndef _WIN32
+            sigset_t mask;
+            sigprocmask(SIG_BLOCK, nullptr, &mask);
+            std::fprintf(f, "SIGUSR1=%s\n", sigismember(&mask, SIGUSR1) ? "blocked" : "unblocked");
+#endif
             std::fclose(f);
         }
     }
@@ -122,7 +152,7 @@ int main(int argc, char** argv) {
         }
     }
 
-    if (std::getenv("FAKE_GS_WRITE") != nullptr) {
+    if (std::getenv("FAKE_GS_NO_IMAGE") == nullptr) {
         for (std::size_t i = 1; i + 1 < args.size(); ++i) {
             if (args[i] == "-o") {
                 std::FILE* out = std::fopen(Untemplate(args[i + 1]).c_str(), "wb");

@@ -23,7 +23,7 @@ TEST(DriverPosix, HostileNamesReachTheConverterByteForByte) {
     for (const std::string& n : names) {
         w.AddPs(n + ".ps");
     }
-    ProcessResult r = w.RunDefault({"FAKE_GS_WRITE=1"});
+    ProcessResult r = w.RunDefault();
     EXPECT_EQ(r.status, 0) << r.err;
     std::vector<ConverterCall> calls = w.Calls();
     ASSERT_EQ(calls.size(), names.size());
@@ -52,12 +52,13 @@ TEST(DriverPosix, HostileNamesReachTheConverterByteForByte) {
 
 TEST(DriverPosix, LongestNameTheHostAllows) {
     DriverWorld w;
-    std::string name(252, 'L'); // 255 bytes with ".ps", the file system's limit
+    std::string name(251, 'L'); // 255 bytes with ".jpg", the file system's limit
     w.AddPs(name + ".ps");
     ProcessResult r = w.RunDefault();
     EXPECT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(w.Calls().size(), 1u);
     EXPECT_EQ(w.Calls()[0].args[4], w.Ps(name + ".ps"));
+    EXPECT_TRUE(FileExists(w.Ps(name + ".jpg")));
 }
 
 TEST(DriverPosix, CrashingConverterIsReportedAndTheRunGoesOn) {
@@ -211,26 +212,90 @@ TEST(DriverPosix, ControlCharactersInNamesAreEscapedInMessages) {
     EXPECT_EQ(r.out.rfind("Converting bad\nline\t\x01.ps to", 0), 0u);
 }
 
-TEST(DriverPosix, FullStandardOutputIsAFailure) {
-    DriverWorld w;
-    w.AddPs("a.ps");
-    std::string script = "exec \"$0\" \"$1\" \"$2\" > /dev/full";
-    ProcessResult r = RunProcess({"/bin/sh", "-c", script, MORVEL_EXE, w.gsDir, w.psDir}, "",
-                                 {"FAKE_GS_LOG=" + w.log});
-    ASSERT_TRUE(r.exited);
-    EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("morvel: standard output: write failed"), std::string::npos) << r.err;
+// Runs morvel through sh -c with script around it ("$0" is morvel, "$1"
+// and "$2" the directories), as cron jobs and supervisors start it.
+ProcessResult RunThroughShell(const DriverWorld& w, const std::string& script,
+                              std::vector<std::string> env = {}) {
+    env.push_back("FAKE_GS_LOG=" + w.log);
+    return RunProcess({"/bin/sh", "-c", script, MORVEL_EXE, w.gsDir, w.psDir}, "", env);
 }
 
-TEST(DriverPosix, ConverterGetsSignalsTheCallerIgnoredBack) {
+TEST(DriverPosix, MessagesGiveTheSystemsOwnReason) {
+    DriverWorld w;
+    w.AddPs("a.ps");
+    WriteFile(w.root.Sub("plain-file"), "");
+    ASSERT_EQ(symlink("loop", w.root.Sub("loop").c_str()), 0);
+    ProcessResult file = w.Run({w.gsDir, w.root.Sub("plain-file")});
+    EXPECT_EQ(file.err, "morvel: " + w.root.Sub("plain-file") +
+                            ": cannot search directory: Not a directory\n");
+    ProcessResult loop = w.Run({w.gsDir, w.root.Sub("loop")});
+    EXPECT_EQ(loop.err, "morvel: " + w.root.Sub("loop") +
+                            ": cannot search directory: Too many levels of symbolic links\n");
+
+    // A gs that cannot be run, with none on PATH: execvp's reason.
+    std::string gsFile = w.root.Sub("gs-file");
+    std::string gsDirectory = w.root.Sub("gs-directory");
+    MakeDir(gsFile);
+    MakeDir(gsDirectory);
+    WriteFile(JoinPath(gsFile, "gs"), "#!/bin/sh\n");
+    chmod(JoinPath(gsFile, "gs").c_str(), 0644);
+    MakeDir(JoinPath(gsDirectory, "gs"));
+    for (const std::string& dir : {gsFile, gsDirectory}) {
+        ProcessResult r = w.Run({dir, w.psDir}, {"PATH=" + w.root.Sub("nowhere")});
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err, "morvel: " + w.Ps("a.ps") + ": cannot start gs: Permission denied\n");
+    }
+    // ... and one on PATH is still found.
+    ProcessResult onPath = w.Run({gsFile, w.psDir}, {std::string("PATH=") + FAKE_CONVERTER_DIR});
+    EXPECT_EQ(onPath.status, 0) << onPath.err;
+
+    ProcessResult full = RunThroughShell(w, "exec \"$0\" \"$1\" \"$2\" > /dev/full");
+    EXPECT_EQ(full.status, 2);
+    EXPECT_EQ(full.err, "morvel: standard output: No space left on device\n");
+}
+
+TEST(DriverPosix, ConverterStartsWithTheStandardStreamsOpen) {
+    struct Case {
+        const char* redirections;
+        int status;
+        const char* err; // what morvel says, where stderr is open
+    };
+    const char* const kLost = "morvel: standard output: Bad file descriptor\n";
+    for (const Case& k :
+         {Case{"<&- >&-", 2, kLost}, Case{"2>&-", 0, ""}, Case{"<&- >&- 2>&-", 2, ""}}) {
+        SCOPED_TRACE(k.redirections);
+        DriverWorld w;
+        w.AddPs("a.ps");
+        std::string fds = w.root.Sub("fds.txt");
+        ProcessResult r = RunThroughShell(
+            w, std::string("exec \"$0\" \"$1\" \"$2\" ") + k.redirections, {"FAKE_GS_FDS=" + fds});
+        EXPECT_EQ(ReadFile(fds), "0=open\n1=open\n2=open\n");
+        EXPECT_EQ(ReadFile(w.Ps("a.jpg")), "fake jpeg");
+        // Output to a closed stdout is still lost, and said so.
+        EXPECT_EQ(r.status, k.status);
+        EXPECT_EQ(r.err, k.err);
+    }
+}
+
+TEST(DriverPosix, ConverterKeepsTheSignalSettingsMorvelWasStartedWith) {
     DriverWorld w;
     w.AddPs("a.ps");
     std::string report = w.root.Sub("signals.txt");
-    // As a script started in the background with "nohup" or "trap '' INT" would.
-    std::string script = "trap '' INT TERM; exec \"$0\" \"$1\" \"$2\"";
-    ProcessResult r = RunProcess({"/bin/sh", "-c", script, MORVEL_EXE, w.gsDir, w.psDir}, "",
-                                 {"FAKE_GS_LOG=" + w.log, "FAKE_GS_SIGNALS=" + report});
+    // A background job's INT and TERM ignored, SIGUSR1 blocked, and SIGCHLD
+    // ignored as some supervisors leave it: every conversion still counts.
+    sigset_t usr1, old;
+    sigemptyset(&usr1);
+    sigaddset(&usr1, SIGUSR1);
+    sigprocmask(SIG_BLOCK, &usr1, &old);
+    // (sh will not pass an ignored SIGCHLD on; perl does.)
+    ProcessResult r = RunProcess({"/usr/bin/perl", "-e",
+                                  "$SIG{$_} = 'IGNORE' for qw(INT TERM CHLD); exec @ARGV or die",
+                                  MORVEL_EXE, w.gsDir, w.psDir},
+                                 "", {"FAKE_GS_LOG=" + w.log, "FAKE_GS_SIGNALS=" + report});
+    sigprocmask(SIG_SETMASK, &old, nullptr);
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(ReadFile(report),
-              std::to_string(SIGINT) + "=default\n" + std::to_string(SIGTERM) + "=default\n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(ReadFile(report), std::to_string(SIGINT) + "=ignored\n" + std::to_string(SIGTERM) +
+                                    "=ignored\n" + std::to_string(SIGCHLD) +
+                                    "=default\nSIGUSR1=blocked\n");
 }

@@ -26,7 +26,7 @@ TEST(Driver, ConvertsOneFileWithTheExactCommand) {
     DriverWorld w;
     w.AddPs("report.ps");
     WriteFile(w.Ps("notes.txt"), "");
-    ProcessResult r = w.RunDefault({"FAKE_GS_WRITE=1"});
+    ProcessResult r = w.RunDefault();
     ASSERT_TRUE(r.exited);
     EXPECT_EQ(r.status, 0);
     std::string jpg = w.Ps("report.jpg");
@@ -78,13 +78,13 @@ TEST(Driver, EveryFileOnceInScanOrderAndExtraArgumentsIgnored) {
     EXPECT_EQ(seen, names);
 }
 
-TEST(Driver, TrailingSeparatorIsDoubledAsGiven) {
+TEST(Driver, TrailingSeparatorIsNotDoubled) {
     DriverWorld w;
     w.AddPs("r.ps");
     std::string dir = w.psDir + kTestSeparator;
     ProcessResult r = w.Run({w.gsDir, dir});
-    EXPECT_EQ(r.status, 0);
-    std::string base = dir + kTestSeparator + "r";
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::string base = dir + "r";
     EXPECT_EQ(r.out, ExpectedOutput("r", base + ".jpg", base + ".ps"));
 }
 
@@ -138,11 +138,30 @@ TEST(Driver, FailedConversionIsReportedAndTheRunGoesOn) {
     EXPECT_EQ(r.err, "morvel: " + w.Ps("bad.ps") + ": converter exited with status 3\n");
 }
 
+TEST(Driver, NoImageIsNoSuccess) {
+    DriverWorld w;
+    w.AddPs("blank.ps");
+    w.AddPs("again.ps");
+    // An image from an earlier run is no proof of this one, and survives.
+    WriteFile(w.Ps("again.jpg"), "earlier image");
+    ProcessResult r = w.RunDefault({"FAKE_GS_NO_IMAGE=1"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(w.Calls().size(), 2u);
+    EXPECT_NE(r.err.find("morvel: " + w.Ps("blank.ps") + ": the converter wrote no image\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("morvel: " + w.Ps("again.ps") + ": the converter wrote no image\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(ReadFile(w.Ps("again.jpg")), "earlier image");
+    EXPECT_FALSE(FileExists(w.Ps("blank.jpg")));
+}
+
 TEST(Driver, PercentSignsReachTheConverterEscaped) {
     DriverWorld w;
     w.AddPs("page%d.ps");
     w.AddPs("100%.ps");
-    ProcessResult r = w.RunDefault({"FAKE_GS_WRITE=1"});
+    ProcessResult r = w.RunDefault();
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find(ExpectedOutput("page%d", w.Ps("page%%d.jpg"), w.Ps("page%d.ps"))),
               std::string::npos);

@@ -13,8 +13,8 @@ namespace {
 // The directory as AbsoluteDirectory gives it, or "<error>".
 std::string Absolute(const std::string& given, const std::string& gsDir = "gs") {
     std::string out;
-    DWORD error = ERROR_SUCCESS;
-    return AbsoluteDirectory(given, gsDir, &out, &error) ? out : "<error>";
+    std::string why;
+    return AbsoluteDirectory(given, gsDir, &out, &why) ? out : "<error>";
 }
 
 } // namespace
@@ -46,19 +46,24 @@ TEST(HostWin32, RootRelativePathsHoldWhileTheDriveStays) {
     EXPECT_EQ(Absolute("\\in", "\\\\server\\share\\gs"), drive + "\\in");
 }
 
-TEST(HostWin32, SystemErrorTextIsOneLineFromTheSystem) {
+TEST(HostWin32, LastErrorTextIsOneLineFromTheSystem) {
     for (DWORD code : {ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED,
                        ERROR_DIRECTORY, ERROR_FILENAME_EXCED_RANGE}) {
-        std::string text = SystemErrorText(code);
+        SetLastError(code);
+        std::string text = LastErrorText();
         EXPECT_FALSE(text.empty()) << code;
         EXPECT_EQ(text.find_first_of("\r\n"), std::string::npos) << text;
         EXPECT_NE(text.back(), ' ') << text;
         EXPECT_NE(text.back(), '.') << text;
         EXPECT_EQ(text.find("system error"), std::string::npos) << text;
     }
-    EXPECT_NE(SystemErrorText(ERROR_FILE_NOT_FOUND), SystemErrorText(ERROR_ACCESS_DENIED));
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    std::string notFound = LastErrorText();
+    SetLastError(ERROR_ACCESS_DENIED);
+    EXPECT_NE(notFound, LastErrorText());
     // A code the system has no text for.
-    EXPECT_EQ(SystemErrorText(0x2FFFFFF0u), "system error " + std::to_string(0x2FFFFFF0u));
+    SetLastError(0x2FFFFFF0u);
+    EXPECT_EQ(LastErrorText(), "system error " + std::to_string(0x2FFFFFF0u));
 }
 
 TEST(HostWin32, CommandLineOverTheInterpretersLimitIsNotRun) {
@@ -90,4 +95,21 @@ TEST(HostWin32, StatusOfTheCommandDecidesTheOutcome) {
     EXPECT_FALSE(failed.ok);
     EXPECT_FALSE(failed.stopRun);
     EXPECT_EQ(failed.error, "converter exited with status 7");
+}
+
+TEST(HostWin32, NamesWindowsReadsAsDevices) {
+    for (const char* name :
+         {"nul.ps", "NUL.jpg", "Con.ps", "prn.ps", "aux.tar.ps", "nul .ps", "com1.ps", "LPT9.jpg",
+          "com0.ps", "conin$.ps", "CONOUT$.jpg", "COM\xC2\xB9.ps", "lpt\xC2\xB3.ps"}) {
+        EXPECT_NE(DeviceNameReason(std::string("C:\\in\\") + name), "") << name;
+        EXPECT_NE(DeviceNameReason(std::string("C:/in/") + name), "") << name;
+    }
+    for (const char* name : {"null.ps", "console.ps", "com10.ps", "lpt.ps", "a.nul.ps", "xnul.ps",
+                             "com\xC2\xB4.ps", "conin.ps"}) {
+        EXPECT_EQ(DeviceNameReason(std::string("C:\\in\\") + name), "") << name;
+    }
+    // The \\?\ form reaches the file system as it stands.
+    EXPECT_EQ(DeviceNameReason("\\\\?\\C:\\in\\nul.ps"), "");
+    // The directory's own name is not the entry's.
+    EXPECT_EQ(DeviceNameReason("C:\\nul\\a.ps"), "");
 }

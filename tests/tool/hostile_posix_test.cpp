@@ -21,7 +21,7 @@ TEST(Hostile, AThousandFilesEachConvertedOnce) {
     for (int i = 0; i < 1000; ++i) {
         w.AddPs("file" + std::to_string(i) + ".ps");
     }
-    ProcessResult r = w.RunDefault({"FAKE_GS_WRITE=1"});
+    ProcessResult r = w.RunDefault();
     EXPECT_EQ(r.status, 0) << r.err;
     std::vector<ConverterCall> calls = w.Calls();
     EXPECT_EQ(calls.size(), 1000u);
@@ -43,7 +43,7 @@ TEST(Hostile, EveryByteAPosixNameMayHold) {
     }
     w.AddPs(low + ".ps");
     w.AddPs(high + ".ps");
-    ProcessResult r = w.RunDefault({"FAKE_GS_WRITE=1", "FAKE_GS_INPUT=1"});
+    ProcessResult r = w.RunDefault({"FAKE_GS_INPUT=1"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(w.ConvertedInputs(), std::set<std::string>({w.Ps(low + ".ps"), w.Ps(high + ".ps")}));
     EXPECT_TRUE(FileExists(w.Ps(low + ".jpg")));
@@ -143,7 +143,7 @@ TEST(Hostile, NothingWrittenOutsideThePostScriptDirectory) {
     w.AddPs("-o.ps");
     std::vector<std::string> rootBefore = ListDir(w.root.path());
     std::vector<std::string> gsBefore = ListDir(w.gsDir);
-    ProcessResult r = w.RunDefault({"FAKE_GS_WRITE=1"});
+    ProcessResult r = w.RunDefault();
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(ListDir(w.gsDir), gsBefore);
     std::vector<std::string> rootAfter = ListDir(w.root.path());
@@ -153,4 +153,23 @@ TEST(Hostile, NothingWrittenOutsideThePostScriptDirectory) {
     EXPECT_EQ(rootAfter, rootBefore);
     EXPECT_EQ(ListDir(w.psDir),
               std::vector<std::string>({"-o.jpg", "-o.ps", "..jpg", "..ps", "x.jpg", "x.ps"}));
+}
+
+TEST(Hostile, OutOfMemoryStopsTheRunWithOneLine) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's shadow memory does not fit under the limit";
+#endif
+    DriverWorld w;
+    for (int i = 0; i < 1500; ++i) {
+        WriteFile(w.Ps(std::string(240, 'n') + std::to_string(i) + ".ps"), "");
+    }
+    ProcessResult r = RunProcess({"/bin/sh", "-c", "ulimit -d 768 && exec \"$0\" \"$1\" \"$2\"",
+                                  MORVEL_EXE, w.gsDir, w.psDir},
+                                 "", {"FAKE_GS_LOG=" + w.log});
+    ASSERT_TRUE(r.exited) << "ended by signal " << r.signal;
+    EXPECT_EQ(r.status, 2);
+    std::string::size_type last = r.err.rfind('\n', r.err.size() - 2);
+    std::string lastLine = r.err.substr(last == std::string::npos ? 0 : last + 1);
+    EXPECT_EQ(lastLine.rfind("morvel: " + w.psDir, 0), 0u) << lastLine;
+    EXPECT_EQ(lastLine.substr(lastLine.size() - 16), ": out of memory\n") << lastLine;
 }
