@@ -236,6 +236,44 @@ TEST(DriverWin32, DeviceNamesAreRefusedExceptUnderTheLongPathPrefix) {
     }
 }
 
+// Under Wine: the Unix path of a Windows one, or "" elsewhere. Through it
+// the test makes what Win32 cannot: names that differ only in case.
+std::string UnixPathUnderWine(const std::string& path) {
+    typedef char*(__cdecl * UnixFileName)(const wchar_t*);
+    FARPROC found = GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
+    if (found == nullptr) {
+        return std::string();
+    }
+    UnixFileName unixFileName = reinterpret_cast<UnixFileName>(reinterpret_cast<void (*)()>(found));
+    int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 1), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], n);
+    char* unixName = unixFileName(wide.c_str());
+    std::string result = unixName != nullptr ? unixName : "";
+    HeapFree(GetProcessHeap(), 0, unixName);
+    return result;
+}
+
+TEST(DriverWin32, SecondFileForTheSameImageIsNotRun) {
+    DriverWorld w;
+    std::string unixDir = UnixPathUnderWine(w.psDir);
+    if (unixDir.empty()) {
+        GTEST_SKIP() << "needs Wine, whose Unix side makes a case-sensitive folder";
+    }
+    ProcessResult made =
+        RunProcess({"C:\\windows\\command\\start.exe", "/wait", "/unix", "/bin/sh", "-c",
+                    "echo 1 >\"$1/A.ps\" && echo 2 >\"$1/A.PS\"", "sh", unixDir});
+    ASSERT_EQ(ListDir(w.psDir).size(), 2u) << made.err;
+    ProcessResult r = w.RunDefault();
+    EXPECT_EQ(r.status, 2);
+    ASSERT_EQ(w.Calls().size(), 1u);
+    std::string first = w.Calls()[0].args.back();
+    std::string second = first == w.Ps("A.ps") ? w.Ps("A.PS") : w.Ps("A.ps");
+    EXPECT_EQ(r.err, "morvel: " + second +
+                         ": would overwrite A.jpg, written from another file in this run; not "
+                         "converted\n");
+}
+
 TEST(DriverWin32, NamesOutsideTheLegacyCodePageConvertWhole) {
     DriverWorld w;
     // UTF-8, the ANSI code page of the program's manifest.
