@@ -96,20 +96,3 @@ TEST(HostWin32, StatusOfTheCommandDecidesTheOutcome) {
     EXPECT_FALSE(failed.stopRun);
     EXPECT_EQ(failed.error, "converter exited with status 7");
 }
-
-TEST(HostWin32, NamesWindowsReadsAsDevices) {
-    for (const char* name :
-         {"nul.ps", "NUL.jpg", "Con.ps", "prn.ps", "aux.tar.ps", "nul .ps", "com1.ps", "LPT9.jpg",
-          "com0.ps", "conin$.ps", "CONOUT$.jpg", "COM\xC2\xB9.ps", "lpt\xC2\xB3.ps"}) {
-        EXPECT_NE(DeviceNameReason(std::string("C:\\in\\") + name), "") << name;
-        EXPECT_NE(DeviceNameReason(std::string("C:/in/") + name), "") << name;
-    }
-    for (const char* name : {"null.ps", "console.ps", "com10.ps", "lpt.ps", "a.nul.ps", "xnul.ps",
-                             "com\xC2\xB4.ps", "conin.ps"}) {
-        EXPECT_EQ(DeviceNameReason(std::string("C:\\in\\") + name), "") << name;
-    }
-    // The \\?\ form reaches the file system as it stands.
-    EXPECT_EQ(DeviceNameReason("\\\\?\\C:\\in\\nul.ps"), "");
-    // The directory's own name is not the entry's.
-    EXPECT_EQ(DeviceNameReason("C:\\nul\\a.ps"), "");
-}
