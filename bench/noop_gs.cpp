@@ -2,71 +2,82 @@
 // end of image) to the file named after -o, as Ghostscript writes its image
 // there, and exits 0. Timing a batch run against it leaves only the cost of
 // the run itself and of starting one process per file, so it does no more
-// than that: raw system calls, no stdio.
+// than that: system calls on fixed buffers, no heap and no stdio.
 //
 // With NOOP_GS_LOG set it also appends "<working directory>|<arg>|...|" and a
 // line break to that file, so an untimed run can check that every contender
 // starts it the same way.
 #include <fcntl.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <string.h>
 #include <unistd.h>
-
-#include <climits>
-#include <cstdlib>
-#include <cstring>
-#include <string>
 
 namespace {
 
-bool WriteAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        ssize_t n = write(fd, data, size);
-        if (n <= 0) {
-            return false;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-bool WriteFile(const char* name, const char* data, std::size_t size, int flags) {
+bool WriteFile(const char* name, const char* data, size_t size, int flags) {
     int fd = open(name, O_WRONLY | O_CREAT | O_CLOEXEC | flags, 0644);
     if (fd < 0) {
         return false;
     }
-    bool ok = WriteAll(fd, data, size);
+    bool ok = true;
+    while (ok && size > 0) {
+        ssize_t n = write(fd, data, size);
+        ok = n > 0;
+        if (ok) {
+            data += n;
+            size -= static_cast<size_t>(n);
+        }
+    }
     return close(fd) == 0 && ok;
+}
+
+// Appends text to a buffer of PATH_MAX * 4 bytes; false when it is full.
+bool Append(char* buffer, size_t* used, const char* text) {
+    size_t length = strlen(text);
+    if (*used + length >= PATH_MAX * 4) {
+        return false;
+    }
+    memcpy(buffer + *used, text, length);
+    *used += length;
+    return true;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     for (int i = 1; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], "-o") != 0) {
+        if (strcmp(argv[i], "-o") != 0) {
             continue;
         }
         // Ghostscript reads the output name as a template: "%%" is one "%".
-        std::string name;
+        char name[PATH_MAX];
+        size_t used = 0;
         for (const char* p = argv[i + 1]; *p != '\0'; ++p) {
-            name += *p;
+            if (used + 1 >= sizeof name) {
+                return 1;
+            }
+            name[used++] = *p;
             if (p[0] == '%' && p[1] == '%') {
                 ++p;
             }
         }
+        name[used] = '\0';
         static const char kJpeg[] = {'\xff', '\xd8', '\xff', '\xd9'};
-        if (!WriteFile(name.c_str(), kJpeg, sizeof kJpeg, O_TRUNC)) {
+        if (!WriteFile(name, kJpeg, sizeof kJpeg, O_TRUNC)) {
             return 1;
         }
     }
-    if (const char* log = std::getenv("NOOP_GS_LOG")) {
-        char cwd[PATH_MAX];
-        std::string line = getcwd(cwd, sizeof cwd) != nullptr ? cwd : "?";
-        for (int i = 1; i < argc; ++i) {
-            line += '|';
-            line += argv[i];
+    if (const char* log = getenv("NOOP_GS_LOG")) {
+        static char line[PATH_MAX * 4];
+        size_t used = 0;
+        bool ok = getcwd(line, PATH_MAX) != nullptr;
+        used = ok ? strlen(line) : 0;
+        for (int i = 1; ok && i < argc; ++i) {
+            ok = Append(line, &used, "|") && Append(line, &used, argv[i]);
         }
-        line += "|\n";
-        if (!WriteFile(log, line.data(), line.size(), O_APPEND)) {
+        ok = ok && Append(line, &used, "|\n");
+        if (!ok || !WriteFile(log, line, used, O_APPEND)) {
             return 1;
         }
     }

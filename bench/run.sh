@@ -137,21 +137,23 @@ echo "== 4. containers (Google Benchmark)"
     2>"$work/containers.err" || { cat "$work/containers.err" >&2; fail "the container benchmarks"; }
 # One row per case and size: the median of ours and of the standard
 # library's, per element. Names are "<case>:<implementation>/<n>".
-awk -F, 'NR > 1 && $1 ~ /^"/ {
-        name = $1; gsub(/"/, "", name)
-        if (name ~ /_(mean|stddev|cv)$/) next
-        sub(/_median$/, "", name)
-        c = index(name, ":"); match(name, /\/[0-9]+$/)
-        n = substr(name, RSTART + 1); key = substr(name, 1, c - 1) " | " n
-        impl = substr(name, c + 1, RSTART - c - 1); ns = $3 / n
-        if (impl ~ /^std::/) { std[key] = impl " | " sprintf("%.2f", ns); s[key] = ns }
-        else { ours[key] = impl " | " sprintf("%.2f", ns); o[key] = ns; order[++k] = key }
-    }
-    END {
-        print "| case | n | ours | ns per element | std | ns per element | ours ÷ std |"
-        print "|---|---:|---|---:|---|---:|---:|"
-        for (i = 1; i <= k; i++) printf "| %s | %s | %s | %.2f |\n", order[i], ours[order[i]], std[order[i]], o[order[i]] / s[order[i]]
-    }' "$results/containers.csv" >"$results/containers.md"
+{
+    echo "| case | n | ours | ns per element | std | ns per element | ours ÷ std |"
+    echo "|---|---:|---|---:|---|---:|---:|"
+    awk -F, 'NR > 1 && $1 ~ /^"/ {
+            name = $1; gsub(/"/, "", name)
+            if (name ~ /_(mean|stddev|cv)$/) next
+            sub(/_median$/, "", name)
+            c = index(name, ":"); match(name, /\/[0-9]+$/)
+            n = substr(name, RSTART + 1); key = substr(name, 1, c - 1) " | " n
+            impl = substr(name, c + 1, RSTART - c - 1); ns = $3 / n
+            if (impl ~ /^std::/) { std[key] = impl " | " sprintf("%.2f", ns); s[key] = ns }
+            else { ours[key] = impl " | " sprintf("%.2f", ns); o[key] = ns; order[++k] = key }
+        }
+        END {
+            for (i = 1; i <= k; i++) printf "| %s | %s | %s | %.2f |\n", order[i], ours[order[i]], std[order[i]], o[order[i]] / s[order[i]]
+        }' "$results/containers.csv" | sort -t "|" -k2,2 -k3,3n
+} >"$results/containers.md"
 [ "$(wc -l <"$results/containers.md")" -gt 2 ] || fail "no container results"
 
 {
