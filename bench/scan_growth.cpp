@@ -1,19 +1,21 @@
-// The driver's list work on one directory, without any conversion: the scan
-// into a StringList, one read of every entry in ascending order (as the
-// driver's loop reads them), then deleting the list. Prints one line:
-//   names=N scan_ns=... read_ns=... free_ns=... raw_ns=... heap_per_entry=...
-//   rss_per_entry=...
-// raw_ns being the same directory read with readdir and fstatat alone, the
-// floor under the scan.
-// and fails (status 1) unless exactly the expected names came back.
+// The driver's list work on directories of empty *.ps files, without any
+// conversion: the scan into a StringList, one read of every entry in
+// ascending order (as the driver's loop reads them), then deleting the list;
+// beside it the same directory read with readdir and fstatat alone, the
+// floor the system sets under any scan, and the heap the list holds per
+// entry. Each directory is measured once to warm the caches, then ROUNDS
+// times; the program prints a Markdown table of the medians per name, and
+// fails (status 1) unless exactly the expected names came back every time.
 //
-// usage: bench_scan_growth <directory> <expected count>
+// usage: bench_scan_growth <rounds> <directory> <count> [<directory> <count>...]
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -27,6 +29,15 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// Per name, in nanoseconds; heap bytes per entry.
+struct Sample {
+    double scan = 0;
+    double read = 0;
+    double free = 0;
+    double raw = 0;
+    double heap = 0;
+};
 
 long long NanosSince(Clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - start).count();
@@ -61,51 +72,28 @@ long RawScan(const char* directory) {
     return found;
 }
 
-// Resident set size now, from /proc (the peak alone would hide the list's
-// share behind start-up).
-long long ResidentBytes() {
-    std::FILE* f = std::fopen("/proc/self/statm", "r");
-    if (f == nullptr) {
-        return -1;
-    }
-    long long pages = 0;
-    long long resident = 0;
-    int got = std::fscanf(f, "%lld %lld", &pages, &resident);
-    std::fclose(f);
-    return got == 2 ? resident * sysconf(_SC_PAGESIZE) : -1;
-}
-
-} // namespace
-
-int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s <directory> <expected count>\n", argv[0]);
-        return 2;
-    }
-    const char* directory = argv[1];
-    long expected = std::strtol(argv[2], nullptr, 10);
-
+// One measurement of one directory; false, with a message, when the scan
+// fails or lists other names than the expected ones.
+bool Measure(const char* directory, long expected, Sample* sample) {
     long long heapBefore = HeapInUse();
-    long long rssBefore = ResidentBytes();
 
     Clock::time_point start = Clock::now();
     std::unique_ptr<StringList> list(new (std::nothrow) StringList);
     if (!list) {
         std::fprintf(stderr, "out of memory\n");
-        return 1;
+        return false;
     }
     ScanReport report;
     ScanDirectory(directory, "ps", list.get(), 0, &report);
     long long scanNs = NanosSince(start);
 
     long long heapAfter = HeapInUse();
-    long long rssAfter = ResidentBytes();
 
     if (!report.skipped.empty() ||
         (report.error != ERROR_SUCCESS && report.error != ERROR_FILE_NOT_FOUND)) {
         std::fprintf(stderr, "scan failed: error %lu, %zu skipped\n",
                      static_cast<unsigned long>(report.error), report.skipped.size());
-        return 1;
+        return false;
     }
 
     start = Clock::now();
@@ -136,15 +124,63 @@ int main(int argc, char** argv) {
     long long rawNs = NanosSince(start);
 
     if (count != expected || bad != 0 || raw != expected) {
-        std::fprintf(stderr, "expected %ld names, listed %d, %d wrong, %ld found directly\n",
-                     expected, static_cast<int>(count), static_cast<int>(bad), raw);
-        return 1;
+        std::fprintf(stderr, "%s: expected %ld names, listed %d, %d wrong, %ld found directly\n",
+                     directory, expected, static_cast<int>(count), static_cast<int>(bad), raw);
+        return false;
     }
     double n = count > 0 ? static_cast<double>(count) : 1.0;
-    std::printf("names=%d scan_ns=%lld read_ns=%lld free_ns=%lld raw_ns=%lld heap_per_entry=%.1f "
-                "rss_per_entry=%.1f name_bytes=%zu\n",
-                static_cast<int>(count), scanNs, readNs, freeNs, rawNs,
-                static_cast<double>(heapAfter - heapBefore) / n,
-                static_cast<double>(rssAfter - rssBefore) / n, bytes);
+    sample->scan = static_cast<double>(scanNs) / n;
+    sample->read = static_cast<double>(readNs) / n;
+    sample->free = static_cast<double>(freeNs) / n;
+    sample->raw = static_cast<double>(rawNs) / n;
+    sample->heap = static_cast<double>(heapAfter - heapBefore) / n;
+    return true;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    std::size_t mid = values.size() / 2;
+    return values.size() % 2 != 0 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int rounds = argc > 1 ? std::atoi(argv[1]) : 0;
+    if (rounds < 1 || argc < 4 || argc % 2 != 0) {
+        std::fprintf(stderr, "usage: %s <rounds> <directory> <count> [<directory> <count>...]\n",
+                     argv[0]);
+        return 2;
+    }
+    std::printf("| names | scan ns/name | read ns/name | delete ns/name | total ns/name "
+                "| total \u00f7 smallest | readdir + fstatat ns/name "
+                "| scan \u00f7 readdir + fstatat | heap bytes/entry |\n"
+                "|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    double firstTotal = 0;
+    for (int arg = 2; arg + 1 < argc; arg += 2) {
+        long expected = std::strtol(argv[arg + 1], nullptr, 10);
+        std::vector<double> scans, reads, frees, raws, heaps;
+        for (int round = 0; round <= rounds; ++round) {
+            Sample sample;
+            if (!Measure(argv[arg], expected, &sample)) {
+                return 1;
+            }
+            if (round == 0) {
+                continue; // warms the caches
+            }
+            scans.push_back(sample.scan);
+            reads.push_back(sample.read);
+            frees.push_back(sample.free);
+            raws.push_back(sample.raw);
+            heaps.push_back(sample.heap);
+        }
+        double total = Median(scans) + Median(reads) + Median(frees);
+        if (firstTotal == 0) {
+            firstTotal = total;
+        }
+        std::printf("| %ld | %.1f | %.2f | %.2f | %.1f | %.2f | %.1f | %.2f | %.1f |\n", expected,
+                    Median(scans), Median(reads), Median(frees), total, total / firstTotal,
+                    Median(raws), Median(scans) / Median(raws), Median(heaps));
+    }
     return 0;
 }

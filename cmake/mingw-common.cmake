@@ -22,13 +22,22 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # linked in, so nothing but system DLLs is needed on Windows or under Wine.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
+# The cross binutils by name: the compilers' -posix suffix hides the prefix
+# from CMake's own search, which would settle for the host's tools. CPack
+# strips the archive's program with this strip; the import test reads it
+# with this objdump.
+find_program(CMAKE_STRIP NAMES ${MORVEL_MINGW_TRIPLE}-strip REQUIRED)
+find_program(CMAKE_OBJDUMP NAMES ${MORVEL_MINGW_TRIPLE}-objdump REQUIRED)
+
 # Tests run under Wine, quiet, headless and in a prefix of the build tree's
-# own, so nothing depends on a user's ~/.wine.
+# own, so nothing depends on a user's ~/.wine or environment. Wine maps
+# Windows file names to Linux ones through the locale: a plain C locale
+# would turn every name outside ASCII into something else.
 find_program(MORVEL_WINE NAMES ${MORVEL_WINE_CANDIDATES} PATHS /usr/lib/wine)
 if(MORVEL_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR
-      /usr/bin/env -u DISPLAY -u WAYLAND_DISPLAY
+  set(MORVEL_WINE_ENV
+      /usr/bin/env -u DISPLAY -u WAYLAND_DISPLAY LC_ALL=C.UTF-8
       WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=,winemenubuilder.exe=d
-      WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix WINEARCH=${MORVEL_WINEARCH}
-      ${MORVEL_WINE})
+      WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix WINEARCH=${MORVEL_WINEARCH})
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${MORVEL_WINE_ENV} ${MORVEL_WINE})
 endif()

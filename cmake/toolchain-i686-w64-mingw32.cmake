@@ -1,5 +1,5 @@
 # 32-bit Windows, the reference target, with Debian's mingw-w64.
-#   cmake --preset mingw32      (or -DCMAKE_TOOLCHAIN_FILE=this file)
+#   cmake --preset mingw32      (or this file as CMAKE_TOOLCHAIN_FILE)
 # Tests run under 32-bit Wine through CTest's crosscompiling emulator.
 set(MORVEL_MINGW_TRIPLE i686-w64-mingw32)
 set(MORVEL_WINE_CANDIDATES wine)

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Runs every libFuzzer target in fuzz/ for a bounded time on its seed corpus
-# (fuzz/corpus/<name>/) plus fresh inputs. New interesting inputs go to a
-# scratch directory, so the repository corpus only grows by hand. A crash is
-# copied into the corpus as a regression input and fails the run.
+# Runs every libFuzzer target in fuzz/ (the fuzz preset builds them) for a
+# bounded time on its seed corpus (fuzz/corpus/<name>/) plus fresh inputs.
+# New interesting inputs go to a scratch directory, so the repository corpus
+# only grows by hand. A crash is copied into the corpus as a regression
+# input and fails the run.
 #   scripts/fuzz.sh [seconds-per-fuzzer]    (default 10)
 # FUZZ_ONLY=<name> runs one fuzzer; FUZZ_ARGS adds libFuzzer flags.
 set -euo pipefail
@@ -11,17 +12,13 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 need_packages cmake make clang libclang-rt-14-dev
 
 seconds=${1:-10}
-build=$root/build/fuzz
-cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug \
-    -DMORVEL_FUZZ=ON -DMORVEL_BUILD_TESTS=OFF -DMORVEL_WERROR=ON >/dev/null
-cmake --build "$build" --target morvel_fuzzers -j2
+(cd "$root" && cmake --workflow --preset fuzz)
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 failed=()
-for bin in "$build"/fuzz/*_fuzzer; do
-    fuzzer=$(basename "$bin")
-    name=${fuzzer%_fuzzer}
+for bin in "$root"/build/fuzz/fuzz/*_fuzzer; do
+    name=$(basename "$bin" _fuzzer)
     [ -n "${FUZZ_ONLY:-}" ] && [ "$FUZZ_ONLY" != "$name" ] && continue
     corpus=$root/fuzz/corpus/$name
     mkdir -p "$corpus" "$scratch/$name/new" "$scratch/$name/crash"

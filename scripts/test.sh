@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# The whole test suite: a warnings-as-errors build, an AddressSanitizer and
-# UndefinedBehaviorSanitizer build, the end-to-end run with the real
-# Ghostscript, then the Windows builds under Wine and the package check.
-# Installs what it needs on Debian 12. MORVEL_SKIP_WINDOWS=1 leaves out Wine.
+# The whole test suite: the formatting, the dev and asan workflows of
+# CMakePresets.json (warnings as errors; then ASan + UBSan), the Debian
+# package, the benchmark smoke run, the fuzzers, then the Windows builds and
+# their tests under Wine. Installs what it needs on Debian 12.
+# MORVEL_SKIP_WINDOWS=1 leaves out Wine; MORVEL_FUZZ_SECONDS sets the time
+# per fuzzer (10).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/lib.sh"
@@ -12,36 +14,30 @@ start=$(date +%s)
 cd "$root"
 
 echo "== formatting"
-files=$(git ls-files '*.cpp' '*.h' 2>/dev/null || find . -name '*.cpp' -o -name '*.h')
-# shellcheck disable=SC2086
-clang-format --dry-run --Werror $files
+# The sources git knows, or outside a git checkout every source but the build trees'.
+{ git ls-files -z '*.cpp' '*.h' 2>/dev/null ||
+    find . -path ./build -prune -o \( -name '*.cpp' -o -name '*.h' \) -print0; } |
+    xargs -0 -r clang-format --dry-run --Werror
 
-for kind in dev asan; do
-    echo "== $kind build"
-    opts=(-DMORVEL_WERROR=ON -DCMAKE_BUILD_TYPE=Debug)
-    [ "$kind" = asan ] && opts+=(-DMORVEL_SANITIZE=ON)
-    cmake -S "$root" -B "$root/build/$kind" "${opts[@]}" >/dev/null
-    cmake --build "$root/build/$kind" -j2
-    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-        ctest --test-dir "$root/build/$kind" --output-on-failure -j2
+for preset in dev asan; do
+    echo "== $preset: configure, build, test"
+    cmake --workflow --preset "$preset"
 done
 
-if [ -x "$root/scripts/check-package.sh" ]; then
-    echo "== package"
-    "$root/scripts/check-package.sh"
-fi
+echo "== package"
+scripts/check-package.sh
 
 # Benchmarks are too slow and noisy for CI; a run with tiny inputs keeps them
 # working.
 echo "== benchmark smoke run"
-"$root/bench/run.sh" --smoke
+bench/run.sh --smoke
 
 echo "== fuzzers"
-"$root/scripts/fuzz.sh" "${MORVEL_FUZZ_SECONDS:-10}"
+scripts/fuzz.sh "${MORVEL_FUZZ_SECONDS:-10}"
 
-if [ "${MORVEL_SKIP_WINDOWS:-0}" != 1 ] && [ -x "$root/scripts/test-windows.sh" ]; then
+if [ "${MORVEL_SKIP_WINDOWS:-0}" != 1 ]; then
     echo "== Windows builds, tests under Wine"
-    "$root/scripts/test-windows.sh"
+    scripts/test-windows.sh
 fi
 
-echo "== all suites passed in $(( $(date +%s) - start )) s"
+echo "== all suites passed in $(($(date +%s) - start)) s"

@@ -1,0 +1,27 @@
+# A Windows program of the build imports nothing beyond the DLLs every
+# Windows has: the C runtime and the Win32 system DLLs, no libstdc++, libgcc
+# or winpthread DLL that would have to ship beside it.
+#   cmake -P check-imports.cmake -- <objdump> <program> <PE format>
+set(objdump ${CMAKE_ARGV4})
+set(program ${CMAKE_ARGV5})
+set(format ${CMAKE_ARGV6})
+execute_process(COMMAND ${objdump} -p ${program} OUTPUT_VARIABLE dump RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "${objdump} cannot read ${program}")
+endif()
+if(NOT dump MATCHES "file format ${format}\n")
+  message(FATAL_ERROR "${program} is not a ${format} program")
+endif()
+string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
+if(NOT imports)
+  message(FATAL_ERROR "no imported DLL found in ${program}: objdump's output has changed")
+endif()
+string(REPLACE "DLL Name: " "" imports "${imports}")
+string(TOLOWER "${imports}" imports)
+list(REMOVE_DUPLICATES imports)
+set(unexpected ${imports})
+list(FILTER unexpected EXCLUDE REGEX "^(kernel32|msvcrt|ole32|oleaut32|user32|advapi32|ntdll)\\.dll$")
+if(unexpected)
+  message(FATAL_ERROR "${program} needs DLLs a Windows machine lacks: ${unexpected}")
+endif()
+message(STATUS "${program} (${format}) imports ${imports}")
