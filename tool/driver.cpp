@@ -191,12 +191,10 @@ int Convert(const std::string& gsDir, const std::string& psArg, RunState* run, P
         const std::string psPath = PathInDirectory(psDir, name + suffix);
         const std::string jpgPath = PathInDirectory(psDir, name + ".jpg");
 
-        // Entries that must not run: a name the system reads as a device, and
-        // a second file that would overwrite this run's image (A.ps, A.PS).
+        // Entries that must not run: a name the system reads as a device (the
+        // image's name has the same stem), and a second file that would
+        // overwrite this run's image (A.ps, A.PS).
         std::string refused = DeviceNameReason(psPath);
-        if (refused.empty()) {
-            refused = DeviceNameReason(jpgPath);
-        }
         if (refused.empty() && !images.insert(name).second) {
             refused = "would overwrite " + name + ".jpg, written from another file in this run";
         }

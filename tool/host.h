@@ -53,7 +53,8 @@ bool AbsoluteDirectory(const std::string& given, const std::string& gsDir, std::
 std::string LastErrorText();
 
 // Why the host would not take path as the file it names (Windows reads
-// some names as devices: NUL, CON, COM1, ...), or an empty string.
+// some names as devices: NUL, CON, COM1, ..., whatever their extension), or
+// an empty string.
 std::string DeviceNameReason(const std::string& path);
 
 // Enough of a file at one moment to tell whether it has been written since.

@@ -26,6 +26,11 @@ namespace {
 // still lost.
 bool g_closedAtStart[3] = {false, false, false};
 
+bool ClosedAtStart(std::FILE* stream) {
+    int fd = fileno(stream);
+    return fd >= 0 && fd < 3 && g_closedAtStart[fd];
+}
+
 } // namespace
 
 bool EndsInSeparator(const std::string& directory) {
@@ -64,8 +69,7 @@ bool PrepareProcess(std::string* what, std::string* why) {
 }
 
 bool WriteText(std::FILE* stream, const std::string& text, std::string* why) {
-    int fd = fileno(stream);
-    if (fd >= 0 && fd < 3 && g_closedAtStart[fd]) {
+    if (ClosedAtStart(stream)) {
         if (why != nullptr) {
             *why = std::strerror(EBADF);
         }
@@ -81,8 +85,7 @@ bool WriteText(std::FILE* stream, const std::string& text, std::string* why) {
 }
 
 bool FlushText(std::FILE* stream, std::string* why) {
-    int fd = fileno(stream);
-    if (fd >= 0 && fd < 3 && g_closedAtStart[fd]) {
+    if (ClosedAtStart(stream)) {
         *why = std::strerror(EBADF);
         return false;
     }

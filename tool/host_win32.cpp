@@ -274,31 +274,6 @@ std::string LastErrorText() {
     return SystemErrorText(GetLastError());
 }
 
-namespace {
-
-bool IsSuperscriptDigit(wchar_t c) {
-    return c == 0x00B9 || c == 0x00B2 || c == 0x00B3;
-}
-
-bool EqualsAscii(const std::wstring& text, const char* ascii) {
-    std::size_t i = 0;
-    for (; ascii[i] != '\0'; ++i) {
-        if (i >= text.size()) {
-            return false;
-        }
-        wchar_t c = text[i];
-        if (c >= L'a' && c <= L'z') {
-            c = static_cast<wchar_t>(c - L'a' + L'A');
-        }
-        if (c != static_cast<wchar_t>(ascii[i])) {
-            return false;
-        }
-    }
-    return i == text.size();
-}
-
-} // namespace
-
 std::string DeviceNameReason(const std::string& path) {
     // A path in the \\?\ form reaches the file system as it stands.
     if (path.compare(0, 4, "\\\\?\\") == 0) {
@@ -322,16 +297,20 @@ std::string DeviceNameReason(const std::string& path) {
     }
     std::wstring wide(static_cast<std::size_t>(units), L'\0');
     MultiByteToWideChar(CP_ACP, 0, stem.data(), static_cast<int>(stem.size()), &wide[0], units);
-    bool device = false;
-    for (const char* name : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"}) {
-        device = device || EqualsAscii(wide, name);
+    for (wchar_t& c : wide) {
+        if (c >= L'a' && c <= L'z') {
+            c = static_cast<wchar_t>(c - L'a' + L'A');
+        }
     }
-    if (wide.size() == 4) {
+    bool device = false;
+    for (const wchar_t* name : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"}) {
+        device = device || wide == name;
+    }
+    // COM0 to COM9 and LPT0 to LPT9, and with a superscript 1, 2 or 3.
+    if (wide.size() == 4 && (wide.compare(0, 3, L"COM") == 0 || wide.compare(0, 3, L"LPT") == 0)) {
         wchar_t digit = wide[3];
-        std::wstring prefix = wide.substr(0, 3);
-        bool port = EqualsAscii(prefix, "COM") || EqualsAscii(prefix, "LPT");
-        device =
-            device || (port && ((digit >= L'0' && digit <= L'9') || IsSuperscriptDigit(digit)));
+        device = device || (digit >= L'0' && digit <= L'9') || digit == 0x00B9 || digit == 0x00B2 ||
+                 digit == 0x00B3;
     }
     if (!device) {
         return std::string();
