@@ -10,14 +10,20 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <sys/inotify.h>
+#endif
 
 extern char** environ;
 
 const char kPathSeparator = '/';
 const char* const kUsageText = "morvel [gs dir] [ps dir]";
+const char* const kConverterFile = "gs";
 
 namespace {
 
@@ -29,6 +35,26 @@ bool g_closedAtStart[3] = {false, false, false};
 bool ClosedAtStart(std::FILE* stream) {
     int fd = fileno(stream);
     return fd >= 0 && fd < 3 && g_closedAtStart[fd];
+}
+
+// A stop asked of morvel is passed on to every converter running, at once,
+// from the handler: the pids below change only while the stop signals are
+// blocked, so the handler never sees them half changed.
+const int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+volatile sig_atomic_t g_stopSignal = 0;
+std::vector<pid_t> g_running;
+sigset_t g_caught;    // the stop signals morvel catches
+sigset_t g_startMask; // the mask morvel was started with
+
+void OnStopSignal(int sig) {
+    int saved = errno;
+    if (g_stopSignal == 0) {
+        g_stopSignal = sig;
+    }
+    for (pid_t pid : g_running) {
+        kill(pid, sig);
+    }
+    errno = saved;
 }
 
 } // namespace
@@ -65,7 +91,43 @@ bool PrepareProcess(std::string* what, std::string* why) {
         *why = std::strerror(errno);
         return false;
     }
+    // The mask converters start with: the one morvel was given.
+    sigprocmask(SIG_BLOCK, nullptr, &g_startMask);
+    sigemptyset(&g_caught);
+    for (int sig : kStopSignals) {
+        struct sigaction old;
+        if (sigaction(sig, nullptr, &old) != 0 || old.sa_handler == SIG_IGN) {
+            continue; // the caller's choice: ignored here and in the converter
+        }
+        sigaddset(&g_caught, sig);
+    }
+    struct sigaction stop;
+    std::memset(&stop, 0, sizeof stop);
+    stop.sa_handler = OnStopSignal;
+    stop.sa_mask = g_caught;
+    for (int sig : kStopSignals) {
+        if (sigismember(&g_caught, sig) && sigaction(sig, &stop, nullptr) != 0) {
+            *what = strsignal(sig);
+            *why = std::strerror(errno);
+            return false;
+        }
+    }
     return true;
+}
+
+int StopSignal() {
+    return g_stopSignal;
+}
+
+void EndBySignal(int sig) {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::signal(sig, SIG_DFL);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, sig);
+    sigprocmask(SIG_UNBLOCK, &only, nullptr);
+    raise(sig);
 }
 
 bool WriteText(std::FILE* stream, const std::string& text, std::string* why) {
@@ -144,19 +206,162 @@ std::string DeviceNameReason(const std::string&) {
     return std::string(); // every name is a file's name
 }
 
+namespace {
+
+std::string KindOf(mode_t mode) {
+    if (S_ISDIR(mode)) {
+        return "a directory";
+    }
+    if (S_ISFIFO(mode)) {
+        return "a FIFO";
+    }
+    if (S_ISSOCK(mode)) {
+        return "a socket";
+    }
+    if (S_ISCHR(mode) || S_ISBLK(mode)) {
+        return "a device";
+    }
+    return "not a regular file";
+}
+
+// The directory part of an absolute or relative path, and the name after it.
+void SplitPath(const std::string& path, std::string* dir, std::string* leaf) {
+    std::string::size_type slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        *dir = ".";
+        *leaf = path;
+    } else {
+        *dir = slash == 0 ? "/" : path.substr(0, slash);
+        *leaf = path.substr(slash + 1);
+    }
+}
+
+} // namespace
+
 FileStamp StampOf(const std::string& path) {
-    FileStamp stamp{false, 0, 0, 0, 0};
+    FileStamp stamp;
     struct stat st;
     if (stat(path.c_str(), &st) == 0) {
         stamp.exists = true;
+        stamp.regular = S_ISREG(st.st_mode);
+        if (!stamp.regular) {
+            stamp.kind = KindOf(st.st_mode);
+        }
         stamp.volume = static_cast<unsigned long long>(st.st_dev);
         stamp.file = static_cast<unsigned long long>(st.st_ino);
         stamp.size = static_cast<unsigned long long>(st.st_size);
         stamp.modified = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL +
                          static_cast<long long>(st.st_mtim.tv_nsec);
+    } else if (errno != ENOENT) {
+        stamp.error = std::strerror(errno);
+    }
+    // Where a writer ends up: symbolic links followed one by one, as the
+    // kernel does, down to a name that is not a link (a dangling link's
+    // target is created there).
+    std::string at = path;
+    std::string dir, leaf;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat link;
+        if (lstat(at.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) {
+            break;
+        }
+        std::vector<char> target(static_cast<std::size_t>(link.st_size) + 2);
+        ssize_t n = readlink(at.c_str(), target.data(), target.size());
+        if (n < 0 || static_cast<std::size_t>(n) >= target.size()) {
+            break;
+        }
+        std::string next(target.data(), static_cast<std::size_t>(n));
+        SplitPath(at, &dir, &leaf);
+        at = !next.empty() && next[0] == '/' ? next : dir + "/" + next;
+    }
+    SplitPath(at, &dir, &leaf);
+    struct stat where;
+    if (!leaf.empty() && stat(dir.c_str(), &where) == 0) {
+        stamp.located = true;
+        stamp.dirVolume = static_cast<unsigned long long>(where.st_dev);
+        stamp.dirFile = static_cast<unsigned long long>(where.st_ino);
+        stamp.directory = dir;
+        stamp.leaf = leaf;
     }
     return stamp;
 }
+
+#ifdef __linux__
+// inotify: the file itself when it exists (writes through any of its
+// names), and its directory for the name a writer creates or replaces.
+struct WriteWatch {
+    int fd = -1;
+    int fileWatch = -1;
+    int dirWatch = -1;
+    std::string leaf;
+};
+
+WriteWatch* StartWriteWatch(const std::string& path, const FileStamp& stamp) {
+    int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (fd < 0) {
+        return nullptr;
+    }
+    WriteWatch* watch = new WriteWatch;
+    watch->fd = fd;
+    if (stamp.exists) {
+        watch->fileWatch = inotify_add_watch(fd, path.c_str(), IN_MODIFY);
+    }
+    if (stamp.located) {
+        watch->dirWatch = inotify_add_watch(fd, stamp.directory.c_str(),
+                                            IN_MODIFY | IN_CREATE | IN_MOVED_TO | IN_ONLYDIR);
+        watch->leaf = stamp.leaf;
+    }
+    if (watch->fileWatch < 0 && watch->dirWatch < 0) {
+        close(fd);
+        delete watch;
+        return nullptr;
+    }
+    return watch;
+}
+
+int EndWriteWatch(WriteWatch* watch) {
+    if (watch == nullptr) {
+        return -1;
+    }
+    bool seen = false, lost = false;
+    // Aligned for the event records the kernel puts there.
+    std::vector<inotify_event> buffer(4096 / sizeof(inotify_event) + 1);
+    char* bytes = reinterpret_cast<char*>(buffer.data());
+    const std::size_t size = buffer.size() * sizeof(inotify_event);
+    for (;;) {
+        ssize_t n = read(watch->fd, bytes, size);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            break; // EAGAIN: every event is read
+        }
+        for (ssize_t at = 0; at + static_cast<ssize_t>(sizeof(inotify_event)) <= n;) {
+            const inotify_event* event = reinterpret_cast<const inotify_event*>(bytes + at);
+            if ((event->mask & IN_Q_OVERFLOW) != 0) {
+                lost = true;
+            } else if (event->wd == watch->fileWatch) {
+                seen = true;
+            } else if (event->wd == watch->dirWatch && event->len > 0 &&
+                       watch->leaf == event->name) {
+                seen = true;
+            }
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+    close(watch->fd);
+    delete watch;
+    return seen ? 1 : (lost ? -1 : 0);
+}
+#else
+struct WriteWatch {};
+WriteWatch* StartWriteWatch(const std::string&, const FileStamp&) {
+    return nullptr; // no portable way: the stamps decide
+}
+int EndWriteWatch(WriteWatch*) {
+    return -1;
+}
+#endif
 
 namespace {
 
@@ -222,52 +427,42 @@ std::string ConverterProgram() {
     return "gs";
 }
 
-ConverterOutcome RunConverter(const std::vector<std::string>& args) {
-    ConverterOutcome outcome{false, false, 0, std::string()};
+std::size_t MaxJobs() {
+    // Each converter that runs beside others holds two temporary files and
+    // a watch, and twice as many files wait for their turn.
+    struct rlimit limit;
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) {
+        return 1024;
+    }
+    rlim_t room = limit.rlim_cur > 16 ? (limit.rlim_cur - 16) / 5 : 1;
+    return room < 1 ? 1 : (room > 1024 ? 1024 : static_cast<std::size_t>(room));
+}
 
-    const std::string& name = args.front();
-    int findError = 0;
-    std::string program = FindConverter(name, &findError);
-    if (program.empty()) {
-        outcome.error = "cannot start " + name + ": " + std::strerror(findError);
-        return outcome;
-    }
-    std::vector<char*> argv;
-    for (const std::string& a : args) {
-        argv.push_back(const_cast<char*>(a.c_str()));
-    }
-    argv.push_back(nullptr);
-    // vfork: the parent waits until the child has called execve, and the
-    // child touches nothing but these prepared values, so starting one
-    // converter per file costs what a shell pays for it. The child reports a
-    // failed execve through the shared variable. It keeps the signal
-    // dispositions and mask morvel was started with: a caller that ignores
-    // SIGINT for a background job means the converter too.
-    volatile int execError = 0;
-    pid_t pid = vfork();
-    if (pid == 0) {
-        execve(program.c_str(), argv.data(), environ);
-        execError = errno;
-        _exit(127);
-    }
-    if (pid < 0) {
-        outcome.error = "cannot start " + name + ": " + std::strerror(errno);
-        return outcome;
-    }
+namespace {
 
-    int status = 0;
-    pid_t waited;
-    do {
-        waited = waitpid(pid, &status, 0);
-    } while (waited < 0 && errno == EINTR);
-    if (waited < 0) {
-        outcome.error = std::string("lost the converter: ") + std::strerror(errno);
-        return outcome;
+// A fresh file in TMPDIR (or /tmp) that no name leads to, closed on exec.
+int TemporaryFile(std::string* why) {
+    const char* env = std::getenv("TMPDIR");
+    const std::string dir = env != nullptr && *env != '\0' ? env : "/tmp";
+    int fd = -1;
+#ifdef O_TMPFILE
+    fd = open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        return fd;
     }
-    if (execError != 0) {
-        outcome.error = "cannot start " + name + ": " + std::strerror(execError);
-        return outcome;
+#endif
+    std::string name = dir + "/morvel-XXXXXX";
+    fd = mkostemp(&name[0], O_CLOEXEC);
+    if (fd < 0) {
+        *why = "cannot create a temporary file in " + dir + ": " + std::strerror(errno);
+        return -1;
     }
+    unlink(name.c_str());
+    return fd;
+}
+
+ConverterOutcome OutcomeOf(int status) {
+    ConverterOutcome outcome;
     if (WIFEXITED(status)) {
         int code = WEXITSTATUS(status);
         if (code == 0) {
@@ -286,4 +481,152 @@ ConverterOutcome RunConverter(const std::vector<std::string>& args) {
         outcome.error = "converter ended abnormally";
     }
     return outcome;
+}
+
+// Runs with the stop signals blocked, so the handler sees the list whole.
+void Forget(pid_t pid) {
+    sigset_t previous;
+    sigprocmask(SIG_BLOCK, &g_caught, &previous);
+    for (std::size_t i = 0; i < g_running.size(); ++i) {
+        if (g_running[i] == pid) {
+            g_running.erase(g_running.begin() + static_cast<std::ptrdiff_t>(i));
+            break;
+        }
+    }
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
+}
+
+} // namespace
+
+bool StartConverter(const std::vector<std::string>& args, bool capture, ConverterProcess* process) {
+    *process = ConverterProcess();
+    ConverterOutcome& outcome = process->outcome;
+    const std::string& name = args.front();
+    int findError = 0;
+    std::string program = FindConverter(name, &findError);
+    if (program.empty()) {
+        outcome.error = "cannot start " + name + ": " + std::strerror(findError);
+        return false;
+    }
+    if (capture) {
+        process->out = TemporaryFile(&outcome.error);
+        process->err = process->out < 0 ? -1 : TemporaryFile(&outcome.error);
+        if (process->err < 0) {
+            ReleaseCaptured(process);
+            return false;
+        }
+    }
+    std::vector<char*> argv;
+    for (const std::string& a : args) {
+        argv.push_back(const_cast<char*>(a.c_str()));
+    }
+    argv.push_back(nullptr);
+
+    // The converter gets the signal mask morvel was started with, the
+    // signals morvel catches at their default, every other disposition as
+    // morvel was given it, and with capture the two files as stdout and
+    // stderr.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (capture) {
+        posix_spawn_file_actions_adddup2(&actions, static_cast<int>(process->out), 1);
+        posix_spawn_file_actions_adddup2(&actions, static_cast<int>(process->err), 2);
+    }
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    posix_spawnattr_setsigmask(&attr, &g_startMask);
+    posix_spawnattr_setsigdefault(&attr, &g_caught);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+    // Blocked from the start until the pid is on the list: a stop that
+    // comes meanwhile reaches this converter too.
+    sigset_t previous;
+    sigprocmask(SIG_BLOCK, &g_caught, &previous);
+    pid_t pid = 0;
+    int rc = posix_spawn(&pid, program.c_str(), &actions, &attr, argv.data(), environ);
+    if (rc == 0) {
+        g_running.push_back(pid);
+        if (g_stopSignal != 0) {
+            kill(pid, g_stopSignal);
+        }
+    }
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attr);
+    if (rc != 0) {
+        outcome.error = "cannot start " + name + ": " + std::strerror(rc);
+        ReleaseCaptured(process);
+        return false;
+    }
+    process->id = pid;
+    return true;
+}
+
+std::size_t CollectConverter(const std::vector<ConverterProcess*>& running, bool wait) {
+    for (;;) {
+        int status = 0;
+        pid_t pid = waitpid(-1, &status, wait ? 0 : WNOHANG);
+        if (pid == 0) {
+            return running.size();
+        }
+        if (pid < 0 && errno == EINTR) {
+            continue; // a stop signal, already passed on: wait on
+        }
+        std::size_t index = 0;
+        if (pid < 0) {
+            // None of them can be waited for any more: the first is lost.
+            ConverterProcess* lost = running.front();
+            lost->outcome = ConverterOutcome();
+            lost->outcome.error = std::string("lost the converter: ") + std::strerror(errno);
+            Forget(static_cast<pid_t>(lost->id));
+            lost->id = 0;
+            return 0;
+        }
+        while (index < running.size() && running[index]->id != pid) {
+            ++index;
+        }
+        if (index == running.size()) {
+            continue; // not one of these
+        }
+        Forget(pid);
+        running[index]->outcome = OutcomeOf(status);
+        running[index]->id = 0;
+        return index;
+    }
+}
+
+bool CopyCaptured(long long file, std::FILE* stream, std::string* why) {
+    int fd = static_cast<int>(file);
+    if (lseek(fd, 0, SEEK_SET) < 0) {
+        *why = std::strerror(errno);
+        return false;
+    }
+    std::vector<char> chunk(65536);
+    for (;;) {
+        ssize_t n = read(fd, chunk.data(), chunk.size());
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            *why = std::strerror(errno);
+            return false;
+        }
+        if (n == 0) {
+            return true;
+        }
+        if (!WriteText(stream, std::string(chunk.data(), static_cast<std::size_t>(n)), why)) {
+            return false;
+        }
+    }
+}
+
+void ReleaseCaptured(ConverterProcess* process) {
+    if (process->out >= 0) {
+        close(static_cast<int>(process->out));
+    }
+    if (process->err >= 0) {
+        close(static_cast<int>(process->err));
+    }
+    process->out = -1;
+    process->err = -1;
 }

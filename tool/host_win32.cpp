@@ -17,6 +17,7 @@
 
 const char kPathSeparator = '\\';
 const char* const kUsageText = "morvel [gswin32c dir] [ps dir]";
+const char* const kConverterFile = "gswin32c";
 
 namespace {
 

@@ -1,0 +1,77 @@
+#include "tool/runner.h"
+
+#include <utility>
+
+Runner::Runner(int jobs)
+    : jobs_(jobs < 1 ? 1 : jobs), limit_(jobs_ > 1 ? 2 * static_cast<std::size_t>(jobs_) : 1) {}
+
+Runner::~Runner() {
+    while (Running() > 0 && CollectOne(true)) {
+    }
+    for (Job& job : queue_) {
+        ReleaseCaptured(&job.process);
+        EndWriteWatch(job.watch);
+    }
+}
+
+std::size_t Runner::Running() const {
+    std::size_t n = 0;
+    for (const Job& job : queue_) {
+        n += job.process.id != 0 ? 1 : 0;
+    }
+    return n;
+}
+
+bool Runner::CollectOne(bool wait) {
+    std::vector<ConverterProcess*> running;
+    std::vector<Job*> owners;
+    for (Job& job : queue_) {
+        if (job.process.id != 0) {
+            running.push_back(&job.process);
+            owners.push_back(&job);
+        }
+    }
+    if (running.empty()) {
+        return false;
+    }
+    std::size_t ended = CollectConverter(running, wait);
+    if (ended >= running.size()) {
+        return false;
+    }
+    owners[ended]->done = true;
+    return true;
+}
+
+void Runner::Add(Job job) {
+    queue_.push_back(std::move(job));
+    Job& added = queue_.back();
+    if (!added.refusal.empty()) {
+        added.done = true;
+        return;
+    }
+    while (Running() >= static_cast<std::size_t>(jobs_) && CollectOne(true)) {
+    }
+    if (!StartConverter(added.args, Captures(), &added.process) || added.process.id == 0) {
+        added.done = true; // could not start, or (system()) already ran to its end
+    }
+}
+
+Job* Runner::First(bool wait) {
+    if (queue_.empty()) {
+        return nullptr;
+    }
+    // Others that ended meanwhile are marked too, without waiting.
+    while (CollectOne(false)) {
+    }
+    while (!queue_.front().done) {
+        if (!wait || !CollectOne(true)) {
+            return nullptr;
+        }
+    }
+    return &queue_.front();
+}
+
+void Runner::DropFirst() {
+    ReleaseCaptured(&queue_.front().process);
+    queue_.pop_front();
+}

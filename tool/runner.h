@@ -1,0 +1,65 @@
+// Runs the converters of a run, up to a number at once, and hands the files
+// back in the order they were given, each once its converter has ended. With
+// one at a time a converter writes straight to morvel's own streams; with
+// more, each writes to temporary files of its own, which the driver copies
+// out when the file's turn comes, so that the output is that of a
+// one-at-a-time run.
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "tool/host.h"
+
+// One file of the run, from the moment it is handed over until the driver
+// has written what it has to say about it.
+struct Job {
+    std::string psPath;
+    std::string jpgPath;
+    std::string head;    // the progress line and the command, as written
+    std::string refusal; // why it must not run; such a job only reports
+    std::vector<std::string> args;
+    FileStamp before;            // the image's path just before the start
+    WriteWatch* watch = nullptr; // owned; ended by the driver
+    ConverterProcess process;
+    bool done = false;
+};
+
+class Runner {
+  public:
+    // jobs: how many converters may run at once (1 or more).
+    explicit Runner(int jobs);
+    // Waits for converters still running and releases their files.
+    ~Runner();
+    Runner(const Runner&) = delete;
+    Runner& operator=(const Runner&) = delete;
+
+    // Whether converters write to temporary files (more than one at a time).
+    bool Captures() const { return jobs_ > 1; }
+    // No room for another file until the first one has been written. Holds
+    // at most twice as many files as converters may run, so memory and open
+    // files stay bounded whatever the number of files.
+    bool Full() const { return queue_.size() >= limit_; }
+    bool Empty() const { return queue_.empty(); }
+
+    // Takes a file and starts its converter unless it is refused, first
+    // waiting for a running one to end when as many run as may.
+    void Add(Job job);
+    // The first file, once it is done; with wait, waits for that. nullptr
+    // when there is none, or without wait while it still runs.
+    Job* First(bool wait);
+    // Lets go of the first file and its captured output.
+    void DropFirst();
+
+  private:
+    std::size_t Running() const;
+    // Waits (or, without wait, looks) for one converter to end; false when
+    // none has.
+    bool CollectOne(bool wait);
+
+    int jobs_;
+    std::size_t limit_;
+    std::deque<Job> queue_;
+};
