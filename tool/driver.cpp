@@ -356,6 +356,7 @@ int Convert(const std::string& gsDir, const std::string& psArg, int jobs, RunSta
     // list order once it is done. Each read is one cursor step from the last.
     Runner runner(jobs);
     for (std::int32_t i = 0; i < count; ++i) {
+        runner.WaitForRoom();
         WriteFinished(&runner, true, &claims, &end);
         if (StopSignal() != 0 || end.stopStatus != 0) {
             break;

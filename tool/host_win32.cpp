@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstdint>
 #include <cstring>
 
 #include <io.h>
@@ -174,6 +175,44 @@ std::string SystemErrorText(DWORD code) {
     return result;
 }
 
+// 8-bit text of the process's code page as wide text, for the wide calls
+// that take paths of any length (the \\?\ form).
+std::wstring Wide(const std::string& text) {
+    if (text.empty()) {
+        return std::wstring();
+    }
+    int units =
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (units <= 0) {
+        return std::wstring();
+    }
+    std::wstring wide(static_cast<std::size_t>(units), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], units);
+    return wide;
+}
+
+std::string Utf8(const std::wstring& wide) {
+    if (wide.empty()) {
+        return std::string();
+    }
+    int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                nullptr, nullptr);
+    std::string text(n > 0 ? static_cast<std::size_t>(n) : 0, '\0');
+    if (n > 0) {
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &text[0], n,
+                            nullptr, nullptr);
+    }
+    return text;
+}
+
+// A name as the file system compares it: without regard to case.
+std::wstring Folded(std::wstring name) {
+    if (!name.empty()) {
+        CharUpperBuffW(&name[0], static_cast<DWORD>(name.size()));
+    }
+    return name;
+}
+
 // Why a write to a stream failed: the system's reason where the C runtime
 // left one, else its own.
 std::string StreamErrorText() {
@@ -319,30 +358,188 @@ std::string DeviceNameReason(const std::string& path) {
     return "Windows reads " + stem + " as a device name";
 }
 
-FileStamp StampOf(const std::string& path) {
-    FileStamp stamp{false, 0, 0, 0, 0};
-    // No access asked for: only the file's identity, size and time are read.
+namespace {
+
+// Identity, size and time of what path names, opened without access (so
+// any file, whoever holds it open); false with the system's code in *error.
+bool LookAt(const std::wstring& path, BY_HANDLE_FILE_INFORMATION* info, DWORD* type, DWORD* error) {
     HANDLE file =
-        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        return stamp;
+        *error = GetLastError();
+        return false;
     }
+    BOOL got = GetFileInformationByHandle(file, info);
+    *error = got ? ERROR_SUCCESS : GetLastError();
+    *type = GetFileType(file);
+    CloseHandle(file);
+    return got != FALSE;
+}
+
+unsigned long long FileIndex(const BY_HANDLE_FILE_INFORMATION& info) {
+    return (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+}
+
+} // namespace
+
+FileStamp StampOf(const std::string& path) {
+    FileStamp stamp;
+    const std::wstring wide = Wide(path);
     BY_HANDLE_FILE_INFORMATION info;
-    if (GetFileInformationByHandle(file, &info)) {
+    DWORD type = FILE_TYPE_UNKNOWN, error = ERROR_SUCCESS;
+    if (LookAt(wide, &info, &type, &error)) {
         stamp.exists = true;
+        stamp.regular =
+            (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && type == FILE_TYPE_DISK;
+        if (!stamp.regular) {
+            stamp.kind = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? "a directory"
+                                                                                 : "a device";
+        }
         stamp.volume = info.dwVolumeSerialNumber;
-        stamp.file =
-            (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+        stamp.file = FileIndex(info);
         stamp.size =
             (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
         stamp.modified = static_cast<long long>(
             (static_cast<unsigned long long>(info.ftLastWriteTime.dwHighDateTime) << 32) |
             info.ftLastWriteTime.dwLowDateTime);
+    } else if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
+        stamp.error = SystemErrorText(error);
     }
-    CloseHandle(file);
+    // Where a writer creates it: the directory, and the name in it as the
+    // file system compares names.
+    std::wstring::size_type cut = wide.find_last_of(L"\\/");
+    if (cut != std::wstring::npos && cut + 1 < wide.size()) {
+        std::wstring dir = wide.substr(0, cut + 1);
+        if (LookAt(dir, &info, &type, &error)) {
+            stamp.located = true;
+            stamp.dirVolume = info.dwVolumeSerialNumber;
+            stamp.dirFile = FileIndex(info);
+            stamp.directory = path.substr(0, path.find_last_of("\\/") + 1);
+            stamp.leaf = Utf8(Folded(wide.substr(cut + 1)));
+        }
+    }
     return stamp;
 }
+
+// The directory's change notifications, read without waiting once the
+// converter has ended: a write to the name shows there even where the
+// stamps cannot tell (FAT keeps times to 2 seconds).
+struct WriteWatch {
+    HANDLE dir = INVALID_HANDLE_VALUE;
+    HANDLE event = nullptr;
+    OVERLAPPED overlapped;
+    std::vector<DWORD> buffer; // DWORD-aligned, as the records must be
+    std::wstring leaf;         // folded
+};
+
+namespace {
+
+const DWORD kWatchFilter =
+    FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE;
+
+bool WatchNext(WriteWatch* watch) {
+    std::memset(&watch->overlapped, 0, sizeof watch->overlapped);
+    watch->overlapped.hEvent = watch->event;
+    ResetEvent(watch->event);
+    return ReadDirectoryChangesW(watch->dir, watch->buffer.data(),
+                                 static_cast<DWORD>(watch->buffer.size() * sizeof(DWORD)), FALSE,
+                                 kWatchFilter, nullptr, &watch->overlapped, nullptr) != FALSE;
+}
+
+void CloseWatch(WriteWatch* watch) {
+    if (watch->event != nullptr) {
+        CloseHandle(watch->event);
+    }
+    if (watch->dir != INVALID_HANDLE_VALUE) {
+        CloseHandle(watch->dir);
+    }
+    delete watch;
+}
+
+} // namespace
+
+WriteWatch* StartWriteWatch(const std::string&, const FileStamp& stamp) {
+    if (!stamp.located) {
+        return nullptr;
+    }
+    WriteWatch* watch = new WriteWatch;
+    watch->buffer.resize(16384);
+    int units = MultiByteToWideChar(CP_UTF8, 0, stamp.leaf.data(),
+                                    static_cast<int>(stamp.leaf.size()), nullptr, 0);
+    if (units > 0) {
+        watch->leaf.assign(static_cast<std::size_t>(units), L'\0');
+        MultiByteToWideChar(CP_UTF8, 0, stamp.leaf.data(), static_cast<int>(stamp.leaf.size()),
+                            &watch->leaf[0], units);
+    }
+    watch->dir =
+        CreateFileW(Wide(stamp.directory).c_str(), FILE_LIST_DIRECTORY,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
+    watch->event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (watch->dir == INVALID_HANDLE_VALUE || watch->event == nullptr || watch->leaf.empty() ||
+        !WatchNext(watch)) {
+        CloseWatch(watch);
+        return nullptr;
+    }
+    return watch;
+}
+
+int EndWriteWatch(WriteWatch* watch) {
+    if (watch == nullptr) {
+        return -1;
+    }
+    bool seen = false, lost = false, pending = true;
+    // What came in while the converter ran: each batch read, and the next
+    // asked for, until none is waiting.
+    for (int batches = 0; !seen && batches < 64; ++batches) {
+        if (WaitForSingleObject(watch->event, batches == 0 ? 0 : 50) != WAIT_OBJECT_0) {
+            break;
+        }
+        DWORD bytes = 0;
+        pending = false;
+        if (!GetOverlappedResult(watch->dir, &watch->overlapped, &bytes, FALSE)) {
+            lost = true;
+            break;
+        }
+        if (bytes == 0) {
+            lost = true; // more changes than the buffer held
+        }
+        const char* at = reinterpret_cast<const char*>(watch->buffer.data());
+        for (DWORD offset = 0; bytes > 0 && offset < bytes;) {
+            const FILE_NOTIFY_INFORMATION* info =
+                reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(at + offset);
+            std::wstring name(info->FileName, info->FileNameLength / sizeof(WCHAR));
+            seen = seen || Folded(name) == watch->leaf;
+            if (info->NextEntryOffset == 0) {
+                break;
+            }
+            offset += info->NextEntryOffset;
+        }
+        pending = !seen && WatchNext(watch);
+        if (!pending) {
+            break;
+        }
+    }
+    if (pending) {
+        // The request must be over before its buffer goes.
+        DWORD bytes = 0;
+        CancelIo(watch->dir);
+        GetOverlappedResult(watch->dir, &watch->overlapped, &bytes, TRUE);
+    }
+    CloseWatch(watch);
+    return seen ? 1 : (lost ? -1 : 0);
+}
+
+std::size_t MaxJobs() {
+    return MAXIMUM_WAIT_OBJECTS; // the converters one wait can take
+}
+
+int StopSignal() {
+    return 0; // Ctrl+C reaches every program on the console itself
+}
+
+void EndBySignal(int) {}
 
 std::string ConverterProgram() {
     // Ghostscript's installer for 64-bit Windows ships only gswin64c.exe.
@@ -353,43 +550,212 @@ std::string ConverterProgram() {
     return "gswin32c.exe";
 }
 
-ConverterOutcome RunConverter(const std::vector<std::string>& args) {
-    ConverterOutcome outcome{false, false, 0, std::string()};
-    const std::string commandLine = CommandText(args);
+namespace {
+
+// Why the command line must not reach the command interpreter, or "".
+std::string CommandRefusal(const std::string& commandLine) {
     if (commandLine.size() > kMaxCommandLine) {
-        outcome.error = "command line of " + std::to_string(commandLine.size()) +
-                        " characters is longer than the command interpreter accepts (" +
-                        std::to_string(kMaxCommandLine) + "); not run";
-        return outcome;
+        return "command line of " + std::to_string(commandLine.size()) +
+               " characters is longer than the command interpreter accepts (" +
+               std::to_string(kMaxCommandLine) + "); not run";
     }
     std::string variable = ExpandedVariable(commandLine);
     if (!variable.empty()) {
-        outcome.error =
-            "the command interpreter would replace %" + variable + "% in the command line; not run";
-        return outcome;
+        return "the command interpreter would replace %" + variable +
+               "% in the command line; not run";
     }
-    errno = 0;
-    int rc = std::system(commandLine.c_str());
-    if (rc == -1) {
-        outcome.error =
-            std::string("cannot start the command interpreter: ") + std::strerror(errno);
-        return outcome;
-    }
-    if (rc == 0) {
+    return std::string();
+}
+
+ConverterOutcome ExitOutcome(unsigned code, const std::string& program) {
+    ConverterOutcome outcome;
+    if (code == 0) {
         outcome.ok = true;
-        return outcome;
-    }
-    unsigned code = static_cast<unsigned>(rc);
-    if (code == kControlCExit) {
+    } else if (code == kControlCExit) {
         outcome.error = "converter interrupted (Ctrl+C)";
         outcome.stopRun = true;
         // The same status as an interrupted run on POSIX.
         outcome.stopStatus = 128 + SIGINT;
-        return outcome;
-    }
-    outcome.error = "converter exited with status " + StatusText(rc);
-    if (rc == kCommandNotFound) {
-        outcome.error += " (the command interpreter did not find " + args.front() + ")";
+    } else {
+        outcome.error = "converter exited with status " + StatusText(static_cast<int>(code));
+        if (code == kCommandNotFound) {
+            outcome.error += " (the command interpreter did not find " + program + ")";
+        }
     }
     return outcome;
+}
+
+// A fresh file in the temporary directory, gone when its handle closes.
+HANDLE TemporaryFile(std::string* why) {
+    DWORD size = GetTempPathW(0, nullptr);
+    std::wstring dir(size, L'\0');
+    DWORD got = size != 0 ? GetTempPathW(size, &dir[0]) : 0;
+    if (got == 0 || got >= size) {
+        *why = "cannot find the temporary directory: " + LastErrorText();
+        return INVALID_HANDLE_VALUE;
+    }
+    dir.resize(got);
+    static unsigned counter = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::wstring name = dir + L"morvel-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                            std::to_wstring(++counter) + L".tmp";
+        HANDLE file =
+            CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {
+            if (file == INVALID_HANDLE_VALUE) {
+                *why = "cannot create a temporary file in " + Utf8(dir) + ": " + LastErrorText();
+            }
+            return file;
+        }
+    }
+    *why = "cannot create a temporary file in " + Utf8(dir) + ": " + LastErrorText();
+    return INVALID_HANDLE_VALUE;
+}
+
+HANDLE AsHandle(long long id) {
+    return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(id));
+}
+
+long long AsId(HANDLE handle) {
+    return static_cast<long long>(reinterpret_cast<std::intptr_t>(handle));
+}
+
+// The command line through the command interpreter, as system() runs it,
+// with its output on the two files; false with why in outcome.
+bool StartCaptured(const std::string& commandLine, ConverterProcess* process) {
+    std::string why;
+    HANDLE out = TemporaryFile(&why);
+    HANDLE err = out == INVALID_HANDLE_VALUE ? INVALID_HANDLE_VALUE : TemporaryFile(&why);
+    process->out = out == INVALID_HANDLE_VALUE ? -1 : AsId(out);
+    process->err = err == INVALID_HANDLE_VALUE ? -1 : AsId(err);
+    if (err == INVALID_HANDLE_VALUE) {
+        process->outcome.error = why;
+        ReleaseCaptured(process);
+        return false;
+    }
+    DWORD size = GetEnvironmentVariableW(L"COMSPEC", nullptr, 0);
+    std::wstring comspec(size, L'\0');
+    DWORD got = size != 0 ? GetEnvironmentVariableW(L"COMSPEC", &comspec[0], size) : 0;
+    comspec.resize(got != 0 && got < size ? got : 0);
+    std::wstring command =
+        (comspec.empty() ? std::wstring(L"cmd.exe") : comspec) + L" /c " + Wide(commandLine);
+
+    STARTUPINFOW start;
+    std::memset(&start, 0, sizeof start);
+    start.cb = sizeof start;
+    start.dwFlags = STARTF_USESTDHANDLES;
+    start.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    start.hStdOutput = out;
+    start.hStdError = err;
+    PROCESS_INFORMATION info;
+    // Only this converter's files are inherited: one converter starts at a
+    // time, and its files stop being inheritable once it has them.
+    SetHandleInformation(out, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+    SetHandleInformation(err, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+    BOOL started = CreateProcessW(comspec.empty() ? nullptr : comspec.c_str(), &command[0], nullptr,
+                                  nullptr, TRUE, 0, nullptr, nullptr, &start, &info);
+    DWORD error = GetLastError();
+    SetHandleInformation(out, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(err, HANDLE_FLAG_INHERIT, 0);
+    if (!started) {
+        process->outcome.error = "cannot start the command interpreter: " + SystemErrorText(error);
+        ReleaseCaptured(process);
+        return false;
+    }
+    CloseHandle(info.hThread);
+    process->id = AsId(info.hProcess);
+    return true;
+}
+
+} // namespace
+
+bool StartConverter(const std::vector<std::string>& args, bool capture, ConverterProcess* process) {
+    *process = ConverterProcess();
+    const std::string commandLine = CommandText(args);
+    process->outcome.error = CommandRefusal(commandLine);
+    if (!process->outcome.error.empty()) {
+        return false;
+    }
+    if (capture) {
+        return StartCaptured(commandLine, process);
+    }
+    // One at a time: the interpreter on morvel's own console, as ever.
+    errno = 0;
+    int rc = std::system(commandLine.c_str());
+    if (rc == -1) {
+        process->outcome.error =
+            std::string("cannot start the command interpreter: ") + std::strerror(errno);
+        return false;
+    }
+    process->outcome = ExitOutcome(static_cast<unsigned>(rc), args.front());
+    return true;
+}
+
+std::size_t CollectConverter(const std::vector<ConverterProcess*>& running, bool wait) {
+    std::vector<HANDLE> handles;
+    for (const ConverterProcess* process : running) {
+        handles.push_back(AsHandle(process->id));
+    }
+    DWORD count = static_cast<DWORD>(handles.size());
+    DWORD which = WaitForMultipleObjects(count, handles.data(), FALSE, wait ? INFINITE : 0);
+    if (which == WAIT_TIMEOUT) {
+        return running.size();
+    }
+    std::size_t index = which < WAIT_OBJECT_0 + count ? which - WAIT_OBJECT_0 : 0;
+    ConverterProcess* ended = running[index];
+    DWORD code = 0;
+    if (which >= WAIT_OBJECT_0 + count || !GetExitCodeProcess(handles[index], &code)) {
+        ended->outcome = ConverterOutcome();
+        ended->outcome.error = "lost the converter: " + LastErrorText();
+    } else {
+        ended->outcome = ExitOutcome(code, "the converter");
+    }
+    CloseHandle(handles[index]);
+    ended->id = 0;
+    return index;
+}
+
+bool CopyCaptured(long long file, std::FILE* stream, std::string* why) {
+    HANDLE from = AsHandle(file);
+    LARGE_INTEGER start;
+    start.QuadPart = 0;
+    if (!SetFilePointerEx(from, start, nullptr, FILE_BEGIN)) {
+        *why = LastErrorText();
+        return false;
+    }
+    // The converter's bytes as it wrote them: past the C runtime's text mode.
+    std::fflush(stream);
+    HANDLE to = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    std::vector<char> chunk(65536);
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(from, chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr)) {
+            *why = LastErrorText();
+            return false;
+        }
+        if (got == 0) {
+            return true;
+        }
+        for (DWORD done = 0; done < got;) {
+            DWORD put = 0;
+            if (!WriteFile(to, chunk.data() + done, got - done, &put, nullptr) || put == 0) {
+                *why = LastErrorText();
+                return false;
+            }
+            done += put;
+        }
+    }
+}
+
+void ReleaseCaptured(ConverterProcess* process) {
+    if (process->out != -1) {
+        CloseHandle(AsHandle(process->out));
+    }
+    if (process->err != -1) {
+        CloseHandle(AsHandle(process->err));
+    }
+    process->out = -1;
+    process->err = -1;
 }

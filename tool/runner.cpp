@@ -42,14 +42,17 @@ bool Runner::CollectOne(bool wait) {
     return true;
 }
 
+void Runner::WaitForRoom() {
+    while (Running() >= static_cast<std::size_t>(jobs_) && CollectOne(true)) {
+    }
+}
+
 void Runner::Add(Job job) {
     queue_.push_back(std::move(job));
     Job& added = queue_.back();
     if (!added.refusal.empty()) {
         added.done = true;
         return;
-    }
-    while (Running() >= static_cast<std::size_t>(jobs_) && CollectOne(true)) {
     }
     if (!StartConverter(added.args, Captures(), &added.process) || added.process.id == 0) {
         added.done = true; // could not start, or (system()) already ran to its end

@@ -44,8 +44,9 @@ class Runner {
     bool Full() const { return queue_.size() >= limit_; }
     bool Empty() const { return queue_.empty(); }
 
-    // Takes a file and starts its converter unless it is refused, first
-    // waiting for a running one to end when as many run as may.
+    // Waits until another converter may start.
+    void WaitForRoom();
+    // Takes a file and starts its converter unless it is refused.
     void Add(Job job);
     // The first file, once it is done; with wait, waits for that. nullptr
     // when there is none, or without wait while it still runs.

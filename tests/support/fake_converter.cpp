@@ -17,11 +17,22 @@
 //                    SIGUSR1 was blocked
 //   FAKE_GS_FDS      (POSIX) append to this file which of descriptors 0, 1
 //                    and 2 it was started with open
+//   FAKE_GS_PRINT    when set, print "out <input>" on stdout and "err <input>"
+//                    on stderr
+//   FAKE_GS_SLEEP_MS sleep this long first; a stop reaches it asleep
+//   FAKE_GS_REVERSE  sleep this many milliseconds for each *.ps file after
+//                    the input in its directory's order, so that files
+//                    started together end in reverse order
+//   FAKE_GS_SAME_STAMP when set, the image is rewritten with its size and
+//                    modification time as they were, as on a file system
+//                    with coarse timestamps
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #ifdef _WIN32
@@ -60,6 +71,29 @@ void Record(std::FILE* log, const std::string& item) {
     std::fprintf(log, "%zu:", item.size());
     std::fwrite(item.data(), 1, item.size(), log);
     std::fputc('\n', log);
+}
+
+// How many *.ps files come after path in its directory's order.
+long FilesAfter(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path input(path);
+    long after = -1;
+    for (const fs::directory_entry& e : fs::directory_iterator(input.parent_path(), ec)) {
+        if (e.path().extension() != ".ps") {
+            continue;
+        }
+        if (after >= 0) {
+            ++after;
+        } else if (e.path().filename() == input.filename()) {
+            after = 0;
+        }
+    }
+    return after < 0 ? 0 : after;
+}
+
+void SleepMs(long ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
 std::string Untemplate(const std::string& name) {
@@ -152,13 +186,32 @@ int main(int argc, char** argv) {
         }
     }
 
+    if (const char* ms = std::getenv("FAKE_GS_SLEEP_MS")) {
+        SleepMs(std::atol(ms));
+    }
+    if (const char* ms = std::getenv("FAKE_GS_REVERSE")) {
+        SleepMs(std::atol(ms) * FilesAfter(args.back()));
+    }
+    if (std::getenv("FAKE_GS_PRINT") != nullptr && args.size() > 1) {
+        std::printf("out %s\n", args.back().c_str());
+        std::fprintf(stderr, "err %s\n", args.back().c_str());
+        std::fflush(nullptr);
+    }
+
     if (std::getenv("FAKE_GS_NO_IMAGE") == nullptr) {
         for (std::size_t i = 1; i + 1 < args.size(); ++i) {
             if (args[i] == "-o") {
-                std::FILE* out = std::fopen(Untemplate(args[i + 1]).c_str(), "wb");
+                const std::string image = Untemplate(args[i + 1]);
+                std::error_code ec;
+                auto stamp = std::filesystem::last_write_time(image, ec);
+                bool keepStamp = !ec && std::getenv("FAKE_GS_SAME_STAMP") != nullptr;
+                std::FILE* out = std::fopen(image.c_str(), "wb");
                 if (out != nullptr) {
                     std::fputs("fake jpeg", out);
                     std::fclose(out);
+                }
+                if (keepStamp) {
+                    std::filesystem::last_write_time(image, stamp, ec);
                 }
             }
         }

@@ -17,6 +17,16 @@ std::string Absolute(const std::string& given, const std::string& gsDir = "gs") 
     return AbsoluteDirectory(given, gsDir, &out, &why) ? out : "<error>";
 }
 
+// Runs args as the driver does, one at a time or captured, to its end.
+ConverterOutcome RunCommand(const std::vector<std::string>& args, bool capture) {
+    ConverterProcess process;
+    if (StartConverter(args, capture, &process) && process.id != 0) {
+        CollectConverter({&process}, true);
+    }
+    ReleaseCaptured(&process);
+    return process.outcome;
+}
+
 } // namespace
 
 TEST(HostWin32, AbsolutePathsAreUsedAsGiven) {
@@ -67,32 +77,36 @@ TEST(HostWin32, LastErrorTextIsOneLineFromTheSystem) {
 }
 
 TEST(HostWin32, CommandLineOverTheInterpretersLimitIsNotRun) {
-    TempDir dir;
-    // A command that leaves a mark, padded with blanks to the length wanted.
-    auto markingCommand = [&](const std::string& mark, std::size_t length) {
-        std::vector<std::string> args = {"echo", "x>", "\"" + dir.Sub(mark) + "\""};
-        args.back().resize(length - 8, ' ');
-        return args;
-    };
-    ConverterOutcome longest = RunConverter(markingCommand("at-limit", 8191));
-    EXPECT_TRUE(longest.ok) << longest.error;
-    EXPECT_TRUE(FileExists(dir.Sub("at-limit")));
+    for (bool capture : {false, true}) {
+        TempDir dir;
+        // A command that leaves a mark, padded with blanks to the length wanted.
+        auto markingCommand = [&](const std::string& mark, std::size_t length) {
+            std::vector<std::string> args = {"echo", "x>", "\"" + dir.Sub(mark) + "\""};
+            args.back().resize(length - 8, ' ');
+            return args;
+        };
+        ConverterOutcome longest = RunCommand(markingCommand("at-limit", 8191), capture);
+        EXPECT_TRUE(longest.ok) << longest.error;
+        EXPECT_TRUE(FileExists(dir.Sub("at-limit"))) << capture;
 
-    ConverterOutcome over = RunConverter(markingCommand("over-limit", 8192));
-    EXPECT_FALSE(over.ok);
-    EXPECT_FALSE(over.stopRun);
-    EXPECT_EQ(over.error, "command line of 8192 characters is longer than the command "
-                          "interpreter accepts (8191); not run");
-    EXPECT_FALSE(FileExists(dir.Sub("over-limit")));
+        ConverterOutcome over = RunCommand(markingCommand("over-limit", 8192), capture);
+        EXPECT_FALSE(over.ok);
+        EXPECT_FALSE(over.stopRun);
+        EXPECT_EQ(over.error, "command line of 8192 characters is longer than the command "
+                              "interpreter accepts (8191); not run");
+        EXPECT_FALSE(FileExists(dir.Sub("over-limit")));
+    }
 }
 
 TEST(HostWin32, StatusOfTheCommandDecidesTheOutcome) {
-    ConverterOutcome fine = RunConverter({"exit", "0"});
-    EXPECT_TRUE(fine.ok);
-    EXPECT_EQ(fine.error, "");
+    for (bool capture : {false, true}) {
+        ConverterOutcome fine = RunCommand({"exit", "0"}, capture);
+        EXPECT_TRUE(fine.ok) << fine.error;
+        EXPECT_EQ(fine.error, "");
 
-    ConverterOutcome failed = RunConverter({"exit", "7"});
-    EXPECT_FALSE(failed.ok);
-    EXPECT_FALSE(failed.stopRun);
-    EXPECT_EQ(failed.error, "converter exited with status 7");
+        ConverterOutcome failed = RunCommand({"exit", "7"}, capture);
+        EXPECT_FALSE(failed.ok);
+        EXPECT_FALSE(failed.stopRun);
+        EXPECT_EQ(failed.error, "converter exited with status 7");
+    }
 }
