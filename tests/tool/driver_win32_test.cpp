@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <set>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -272,9 +273,8 @@ TEST(DriverWin32, SecondFileForTheSameImageIsNotRun) {
     ASSERT_EQ(w.Calls().size(), 1u);
     std::string first = w.Calls()[0].args.back();
     std::string second = first == w.Ps("A.ps") ? w.Ps("A.PS") : w.Ps("A.ps");
-    EXPECT_EQ(r.err, "morvel: " + second +
-                         ": would overwrite A.jpg, written from another file in this run; not "
-                         "converted\n");
+    EXPECT_EQ(r.err, "morvel: " + second + ": " + w.Ps("A.jpg") + " is also the image of " + first +
+                         "; not converted\n");
 }
 
 TEST(DriverWin32, NamesOutsideTheLegacyCodePageConvertWhole) {
@@ -396,12 +396,17 @@ TEST(DriverWin32, PathsAsLongAsTheSearchAllows) {
     WriteFile(JoinPath(dir, name + ".ps"), "%!PS\n");
     ProcessResult r = w.Run({w.gsDir, dir});
     // Past MAX_PATH a converter without long-path support cannot write the
-    // image, and that is said; the paths still reach it whole.
-    EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err, "morvel: " + JoinPath(dir, name + ".ps") + ": the converter wrote no image\n");
+    // image (Wine's can): morvel looks at it through the wide API and says
+    // what happened. The paths reach the converter whole either way.
+    std::string jpg = JoinPath(dir, name + ".jpg");
+    std::error_code ec;
+    bool written = std::filesystem::exists(std::filesystem::u8path(jpg), ec);
+    EXPECT_EQ(r.status, written ? 0 : 2);
+    EXPECT_EQ(r.err, written ? std::string()
+                             : "morvel: " + JoinPath(dir, name + ".ps") +
+                                   ": the converter wrote no image\n");
     std::vector<ConverterCall> calls = w.Calls();
     ASSERT_EQ(calls.size(), 1u);
-    std::string jpg = JoinPath(dir, name + ".jpg");
     std::string ps = JoinPath(dir, name + ".ps");
     std::string command = "gswin32c.exe -sDEVICE=jpeg -r120*120 -o \"" + jpg + "\" \"" + ps + "\"";
     EXPECT_GT(command.size(), 1023u);
