@@ -92,6 +92,47 @@ long FilesAfter(const std::string& path) {
     return after < 0 ? 0 : after;
 }
 
+// A file's modification time in the system's own unit, to the last digit
+// (the C runtime's stat keeps whole seconds on Windows).
+#ifdef _WIN32
+using Stamp = FILETIME;
+HANDLE OpenForStamp(const std::string& path) {
+    std::wstring wide(path.size() + 1, L'\0');
+    int n =
+        MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, &wide[0], static_cast<int>(wide.size()));
+    wide.resize(n > 0 ? static_cast<std::size_t>(n) : 1);
+    return CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, 0, nullptr);
+}
+bool GetStamp(const std::string& path, Stamp* stamp) {
+    HANDLE h = OpenForStamp(path);
+    bool got = h != INVALID_HANDLE_VALUE && GetFileTime(h, nullptr, nullptr, stamp);
+    if (h != INVALID_HANDLE_VALUE) {
+        CloseHandle(h);
+    }
+    return got;
+}
+void SetStamp(const std::string& path, const Stamp& stamp) {
+    HANDLE h = OpenForStamp(path);
+    if (h != INVALID_HANDLE_VALUE) {
+        SetFileTime(h, nullptr, nullptr, &stamp);
+        CloseHandle(h);
+    }
+}
+#else
+using Stamp = std::filesystem::file_time_type;
+bool GetStamp(const std::string& path, Stamp* stamp) {
+    std::error_code ec;
+    *stamp = std::filesystem::last_write_time(path, ec);
+    return !ec;
+}
+void SetStamp(const std::string& path, const Stamp& stamp) {
+    std::error_code ec;
+    std::filesystem::last_write_time(path, stamp, ec);
+}
+#endif
+
 void SleepMs(long ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
@@ -202,16 +243,16 @@ int main(int argc, char** argv) {
         for (std::size_t i = 1; i + 1 < args.size(); ++i) {
             if (args[i] == "-o") {
                 const std::string image = Untemplate(args[i + 1]);
-                std::error_code ec;
-                auto stamp = std::filesystem::last_write_time(image, ec);
-                bool keepStamp = !ec && std::getenv("FAKE_GS_SAME_STAMP") != nullptr;
+                const bool keepStamp = std::getenv("FAKE_GS_SAME_STAMP") != nullptr;
+                Stamp stamp;
+                bool stamped = keepStamp && GetStamp(image, &stamp);
                 std::FILE* out = std::fopen(image.c_str(), "wb");
                 if (out != nullptr) {
                     std::fputs("fake jpeg", out);
                     std::fclose(out);
                 }
-                if (keepStamp) {
-                    std::filesystem::last_write_time(image, stamp, ec);
+                if (stamped) {
+                    SetStamp(image, stamp);
                 }
             }
         }

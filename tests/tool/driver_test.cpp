@@ -157,6 +157,15 @@ TEST(Driver, NoImageIsNoSuccess) {
     EXPECT_FALSE(FileExists(w.Ps("blank.jpg")));
 }
 
+TEST(Driver, ARewriteWithinOneTimestampTickCounts) {
+    DriverWorld w;
+    w.AddPs("a.ps");
+    WriteFile(w.Ps("a.jpg"), "fake jpeg"); // the size the stand-in writes
+    ProcessResult r = w.RunDefault({"FAKE_GS_SAME_STAMP=1"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+}
+
 TEST(Driver, PercentSignsReachTheConverterEscaped) {
     DriverWorld w;
     w.AddPs("page%d.ps");

@@ -1,6 +1,5 @@
 // What a JPEG path may already be on POSIX: a link to another file of the
-// run, something other than a regular file, a file rewritten within one
-// timestamp tick; and a stop sent to morvel alone.
+// run, something other than a regular file; and a stop sent to morvel alone.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -56,15 +55,6 @@ TEST(ImagesPosix, AJpegPathThatIsNoRegularFileIsNotRun) {
     EXPECT_NE(r.err.find(w.Ps("dir.jpg") + " is a directory, not a regular file; not converted"),
               std::string::npos)
         << r.err;
-}
-
-TEST(ImagesPosix, ARewriteWithinOneTimestampTickCounts) {
-    DriverWorld w;
-    w.AddPs("a.ps");
-    WriteFile(w.Ps("a.jpg"), "fake jpeg"); // the size the stand-in writes
-    ProcessResult r = w.RunDefault({"FAKE_GS_SAME_STAMP=1"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, "");
 }
 
 TEST(ImagesPosix, AStopSentToMorvelAloneStopsItsConvertersAndThenMorvel) {
