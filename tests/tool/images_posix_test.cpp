@@ -79,11 +79,15 @@ TEST(ImagesPosix, AStopSentToMorvelAloneStopsItsConvertersAndThenMorvel) {
         ASSERT_GE(r.out.size(), tail.size());
         EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail);
         ASSERT_EQ(w.Calls().size(), static_cast<std::size_t>(jobs));
+        // Each in list order, which the progress lines show.
         std::string expected;
-        for (const ConverterCall& c : w.Calls()) {
-            expected += "morvel: " + c.args.back() + ": converter killed by signal " +
+        for (std::size_t at = r.out.find("Converting "); at != std::string::npos;
+             at = r.out.find("Converting ", at + 1)) {
+            std::string name = r.out.substr(at + 11, r.out.find(' ', at + 11) - at - 11);
+            expected += "morvel: " + w.Ps(name) + ": converter killed by signal " +
                         std::to_string(SIGTERM) + " (Terminated)\n";
         }
         EXPECT_EQ(r.err, expected);
+        EXPECT_EQ(w.ConvertedInputs().size(), static_cast<std::size_t>(jobs));
     }
 }
