@@ -4,9 +4,13 @@
 # warm-up run then several timed runs of each, and its Markdown export is
 # the table:
 #   1. driver overhead: empty .ps files and the no-op converter
-#      (bench/noop_gs.cpp); morvel, a sh for loop and find -exec;
-#   2. real Ghostscript: one-page files (bench/page.ps); morvel, the loop
-#      calling gs, and GraphicsMagick's gm mogrify;
+#      (bench/noop_gs.cpp); morvel one at a time and with -j $(nproc), a sh
+#      for loop and find -exec;
+#   2. real Ghostscript: one-page files (bench/page.ps); morvel one at a
+#      time and with -j $(nproc), the loop calling gs, xargs -P 1 and
+#      -P $(nproc), GNU parallel -k -j $(nproc), and GraphicsMagick's gm
+#      mogrify; then the parallel ones again in interleaved rounds, since a
+#      shared machine's speed drifts between hyperfine's blocks;
 #   3. the whole driver with the no-op converter on growing directories.
 # Two more keep their own harness: bench/scan_growth.cpp (the scan and the
 # list, 1000 to 100000 names) and bench/containers_bench.cpp (Google
@@ -24,7 +28,7 @@ set -euo pipefail
 export LC_ALL=C.UTF-8
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/lib.sh"
-need_packages cmake g++ make ghostscript graphicsmagick hyperfine libbenchmark-dev
+need_packages cmake g++ make ghostscript graphicsmagick hyperfine libbenchmark-dev parallel
 
 case ${1:-} in
 --smoke)
@@ -62,12 +66,21 @@ fail() {
 contender() {
     case $1 in
     morvel) echo "'$morvel' '$2' '$3'" ;;
+    morvel-j) echo "'$morvel' -j $jobs '$2' '$3'" ;;
+    xargs-1 | xargs-j)
+        local p=1
+        [ "$1" = xargs-j ] && p=$jobs
+        echo "cd '$2' && printf '%s\\0' '$3'/*.ps | xargs -0 -n 1 -P $p sh -c './gs -sDEVICE=jpeg \"-r120*120\" -o \"\${1%.ps}.jpg\" \"\$1\"' _" ;;
+    parallel) echo "cd '$2' && parallel --will-cite -k -j $jobs ./gs -sDEVICE=jpeg \"'-r120*120'\" -o {.}.jpg {} ::: '$3'/*.ps" ;;
     loop) echo "cd '$2' && for f in '$3'/*.ps; do ./gs -sDEVICE=jpeg '-r120*120' -o \"\${f%.ps}.jpg\" \"\$f\" || exit 1; done" ;;
     find) echo "cd '$2' && find '$3' -maxdepth 1 -type f -name '*.ps' -exec ./gs -sDEVICE=jpeg '-r120*120' -o {}.jpg {} ';'" ;;
     gm) echo "gm mogrify -density 120 -format jpg '$3'/*.ps" ;;
     esac
 }
-declare -A label=([morvel]=morvel [loop]='sh for loop' [find]='find -exec' [gm]='gm mogrify')
+jobs=$(nproc)
+declare -A label=([morvel]=morvel [morvel-j]="morvel -j $jobs" [loop]='sh for loop'
+    [find]='find -exec' [gm]='gm mogrify' [xargs-1]='xargs -P 1' [xargs-j]="xargs -P $jobs"
+    [parallel]="parallel -k -j $jobs")
 
 # jpegs DIR: how many of its *.jpg files begin as a JPEG file does.
 jpegs() {
@@ -94,15 +107,16 @@ compare() {
 echo "== 1. driver overhead: $files files, the no-op converter"
 mkdir "$work/empty"
 (cd "$work/empty" && seq -f 'page-%06g.ps' 1 "$files" | xargs touch)
-for c in morvel loop find; do
+for c in morvel morvel-j loop find; do
     rm -f "$work/empty"/*.jpg "$work/calls"
     NOOP_GS_LOG=$work/calls sh -c "$(contender "$c" "$noop" "$work/empty")" >/dev/null || fail "$c exits non-zero"
     [ "$(jpegs "$work/empty")" = "$files" ] || fail "$c does not leave one JPEG per file"
     sed 's/\.ps\.jpg|/.jpg|/' "$work/calls" | sort >"$work/calls.$c"
 done
+cmp -s "$work/calls.morvel" "$work/calls.morvel-j" || fail "morvel -j $jobs starts the converter differently"
 cmp -s "$work/calls.morvel" "$work/calls.loop" || fail "the loop and morvel start the converter differently"
 cmp -s "$work/calls.morvel" "$work/calls.find" || fail "find -exec and morvel start the converter differently"
-compare overhead "$noop" "$work/empty" morvel loop find
+compare overhead "$noop" "$work/empty" morvel morvel-j loop find
 
 echo "== 2. real Ghostscript: $pages one-page files"
 gs_dir=$(dirname "$(command -v gs)")
@@ -110,12 +124,44 @@ mkdir "$work/pages"
 for ((i = 1; i <= pages; i++)); do
     sed "s/@N@/$i/g" "$root/bench/page.ps" >"$(printf '%s/page-%03d.ps' "$work/pages" "$i")"
 done
-for c in morvel loop gm; do
+page_contenders=(morvel morvel-j loop xargs-1 xargs-j parallel gm)
+for c in "${page_contenders[@]}"; do
     rm -f "$work/pages"/*.jpg
     sh -c "$(contender "$c" "$gs_dir" "$work/pages")" >/dev/null 2>&1 || fail "$c exits non-zero"
     [ "$(jpegs "$work/pages")" = "$pages" ] || fail "$c does not leave one JPEG per page"
 done
-compare ghostscript "$gs_dir" "$work/pages" morvel loop gm
+compare ghostscript "$gs_dir" "$work/pages" "${page_contenders[@]}"
+
+# The same contenders once each per round, round after round, so that a
+# drift of the machine's speed falls on all of them alike; the median of the
+# rounds for each.
+echo "== 2b. real Ghostscript, $rounds interleaved rounds"
+interleaved=(morvel-j xargs-j parallel morvel xargs-1)
+for ((r = 1; r <= rounds; r++)); do
+    commands=()
+    for c in "${interleaved[@]}"; do
+        commands+=(-n "${label[$c]}" "$(contender "$c" "$gs_dir" "$work/pages")")
+    done
+    hyperfine --runs 1 --style none --prepare "rm -f '$work/pages'/*.jpg" \
+        --export-json "$work/round-$r.json" "${commands[@]}" >/dev/null
+done
+# hyperfine's JSON, one result per command: its name, then its times.
+awk '/"command":/ { sub(/.*"command": "/, ""); sub(/",?$/, ""); name = $0 }
+     /"mean":/ { sub(/.*"mean": /, ""); sub(/,$/, ""); t[name] = t[name] " " $0 }
+     END { for (n in t) print n "\t" t[n] }' "$work"/round-*.json |
+    while IFS=$'\t' read -r name times; do
+        median=$(printf '%s\n' $times | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }')
+        printf '%s\t%s\n' "$name" "$median"
+    done >"$work/interleaved.tsv"
+{
+    best=$(awk -F'\t' -v a="${label[xargs-j]}" -v b="${label[parallel]}" '$1 == a || $1 == b { if (m == "" || $2 < m) m = $2 } END { print m }' "$work/interleaved.tsv")
+    echo "| command | median [s] | ÷ fastest of xargs -P $jobs and parallel |"
+    echo "|---|---:|---:|"
+    for c in "${interleaved[@]}"; do
+        awk -F'\t' -v n="${label[$c]}" -v best="$best" '$1 == n { printf "| `%s` | %.3f | %.2f |\n", n, $2, $2 / best }' "$work/interleaved.tsv"
+    done
+} >"$results/interleaved.md"
+[ "$(wc -l <"$results/interleaved.md")" -eq $((${#interleaved[@]} + 2)) ] || fail "interleaved rounds"
 
 echo "== 3. growth: the whole driver on $names names, the scan on $scan_sizes"
 scan_args=()
@@ -169,6 +215,10 @@ echo "== 4. containers (Google Benchmark)"
     echo "### 2. Real Ghostscript ($pages one-page files)"
     echo
     cat "$results/ghostscript.md"
+    echo
+    echo "Interleaved: $rounds rounds, each command once per round, the median of each:"
+    echo
+    cat "$results/interleaved.md"
     echo
     echo "### 3. Growth"
     echo
