@@ -487,25 +487,36 @@ std::size_t MaxJobs() {
 
 namespace {
 
-// A fresh file in TMPDIR (or /tmp) that no name leads to, closed on exec.
+// A fresh file that no name leads to, closed on exec: in TMPDIR, or in /tmp
+// when that is not set or cannot take one.
 int TemporaryFile(std::string* why) {
     const char* env = std::getenv("TMPDIR");
-    const std::string dir = env != nullptr && *env != '\0' ? env : "/tmp";
-    int fd = -1;
+    std::vector<std::string> dirs;
+    if (env != nullptr && *env != '\0') {
+        dirs.push_back(env);
+    }
+    dirs.push_back("/tmp");
+    for (const std::string& dir : dirs) {
+        int fd = -1;
 #ifdef O_TMPFILE
-    fd = open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (fd >= 0) {
-        return fd;
-    }
+        fd = open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            why->clear();
+            return fd;
+        }
 #endif
-    std::string name = dir + "/morvel-XXXXXX";
-    fd = mkostemp(&name[0], O_CLOEXEC);
-    if (fd < 0) {
-        *why = "cannot create a temporary file in " + dir + ": " + std::strerror(errno);
-        return -1;
+        std::string name = dir + "/morvel-XXXXXX";
+        fd = mkostemp(&name[0], O_CLOEXEC);
+        if (fd >= 0) {
+            unlink(name.c_str());
+            why->clear();
+            return fd;
+        }
+        if (why->empty()) {
+            *why = "cannot create a temporary file in " + dir + ": " + std::strerror(errno);
+        }
     }
-    unlink(name.c_str());
-    return fd;
+    return -1;
 }
 
 ConverterOutcome OutcomeOf(int status) {

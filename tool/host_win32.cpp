@@ -236,8 +236,26 @@ bool EndsInSeparator(const std::string& directory) {
            IsSeparator(directory[last]);
 }
 
+namespace {
+
+// Ctrl+C, Ctrl+Break or the console closing: every program on the console
+// gets it, the converters included. morvel itself stays to collect them and
+// write what they left, and then stops.
+volatile LONG g_stopEvent = 0;
+
+BOOL WINAPI OnConsoleStop(DWORD event) {
+    if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT || event == CTRL_CLOSE_EVENT) {
+        InterlockedExchange(&g_stopEvent, 1);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+} // namespace
+
 bool PrepareProcess(std::string*, std::string*) {
-    return true; // a Windows console program starts with what it needs
+    SetConsoleCtrlHandler(OnConsoleStop, TRUE);
+    return true;
 }
 
 bool WriteText(std::FILE* stream, const std::string& text, std::string* why) {
@@ -536,10 +554,12 @@ std::size_t MaxJobs() {
 }
 
 int StopSignal() {
-    return 0; // Ctrl+C reaches every program on the console itself
+    return g_stopEvent != 0 ? SIGINT : 0;
 }
 
-void EndBySignal(int) {}
+void EndBySignal(int) {
+    // Windows has no signal to end by: the caller's status says it (130).
+}
 
 std::string ConverterProgram() {
     // Ghostscript's installer for 64-bit Windows ships only gswin64c.exe.
