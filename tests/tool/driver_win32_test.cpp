@@ -7,6 +7,7 @@
 #include <set>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/win32.h"
@@ -259,29 +260,57 @@ std::string UnixPathUnderWine(const std::string& path) {
 }
 
 TEST(DriverWin32, SecondFileForTheSameImageIsNotRun) {
-    DriverWorld w;
-    std::string unixDir = UnixPathUnderWine(w.psDir);
-    if (unixDir.empty()) {
-        GTEST_SKIP() << "needs Wine, whose Unix side makes a case-sensitive folder";
+    // Names that differ only in case: one image file for each pair, in a
+    // folder that keeps the names apart (Wine's Unix side makes one).
+    const std::vector<std::pair<std::string, std::string>> pairs = {
+        {"A.ps", "A.PS"},
+        {"Mixed.ps", "mixed.ps"},
+        {"\xD0\x94\xD0\x9E\xD0\x9A.ps", "\xD0\xB4\xD0\xBE\xD0\xBA.ps"}, // ДОК, док
+    };
+    for (int jobs : {1, 3}) {
+        SCOPED_TRACE(jobs);
+        DriverWorld w;
+        std::string unixDir = UnixPathUnderWine(w.psDir);
+        if (unixDir.empty()) {
+            GTEST_SKIP() << "needs Wine, whose Unix side makes a case-sensitive folder";
+        }
+        // Wine's start.exe of this program's own architecture: the one in
+        // C:\windows\command is 32-bit in every prefix, and a kernel without
+        // 32-bit support cannot start it from a 64-bit test.
+        char systemDir[MAX_PATH];
+        UINT length = GetSystemDirectoryA(systemDir, MAX_PATH);
+        ASSERT_TRUE(length > 0 && length < MAX_PATH);
+        std::string script = "cd \"$1\"";
+        for (const auto& pair : pairs) {
+            script += " && echo 1 >'" + pair.first + "' && echo 2 >'" + pair.second + "'";
+        }
+        ProcessResult made = RunProcess({std::string(systemDir) + "\\start.exe", "/wait", "/unix",
+                                         "/bin/sh", "-c", script, "sh", unixDir});
+        ASSERT_TRUE(made.started) << "Wine's start.exe did not start";
+        ASSERT_EQ(ListDir(w.psDir).size(), 2 * pairs.size()) << made.err;
+        ProcessResult r = w.Run({"-j", std::to_string(jobs), w.gsDir, w.psDir});
+        EXPECT_EQ(r.status, 2);
+        // One of each pair runs; the other is refused, saying which file
+        // its image already is.
+        ASSERT_EQ(w.Calls().size(), pairs.size()) << r.err;
+        for (const ConverterCall& call : w.Calls()) {
+            const std::string& first = call.args.back();
+            for (const auto& pair : pairs) {
+                if (first != w.Ps(pair.first) && first != w.Ps(pair.second)) {
+                    continue;
+                }
+                std::string second = first == w.Ps(pair.first) ? pair.second : pair.first;
+                std::string stem = second.substr(0, second.size() - 3);
+                std::string firstJpg = first.substr(0, first.size() - 3) + ".jpg";
+                std::string line =
+                    "morvel: " + w.Ps(second) + ": " + w.Ps(stem + ".jpg") +
+                    (w.Ps(stem + ".jpg") == firstJpg ? " is also the image of " + first
+                                                     : " is the same file as " + firstJpg) +
+                    "; not converted\n";
+                EXPECT_NE(r.err.find(line), std::string::npos) << line << r.err;
+            }
+        }
     }
-    // Wine's start.exe of this program's own architecture: the one in
-    // C:\windows\command is 32-bit in every prefix, and a kernel without
-    // 32-bit support cannot start it from a 64-bit test.
-    char systemDir[MAX_PATH];
-    UINT length = GetSystemDirectoryA(systemDir, MAX_PATH);
-    ASSERT_TRUE(length > 0 && length < MAX_PATH);
-    ProcessResult made =
-        RunProcess({std::string(systemDir) + "\\start.exe", "/wait", "/unix", "/bin/sh", "-c",
-                    "echo 1 >\"$1/A.ps\" && echo 2 >\"$1/A.PS\"", "sh", unixDir});
-    ASSERT_TRUE(made.started) << "Wine's start.exe did not start";
-    ASSERT_EQ(ListDir(w.psDir).size(), 2u) << made.err;
-    ProcessResult r = w.RunDefault();
-    EXPECT_EQ(r.status, 2);
-    ASSERT_EQ(w.Calls().size(), 1u);
-    std::string first = w.Calls()[0].args.back();
-    std::string second = first == w.Ps("A.ps") ? w.Ps("A.PS") : w.Ps("A.ps");
-    EXPECT_EQ(r.err, "morvel: " + second + ": " + w.Ps("A.jpg") + " is also the image of " + first +
-                         "; not converted\n");
 }
 
 TEST(DriverWin32, NamesOutsideTheLegacyCodePageConvertWhole) {
