@@ -278,16 +278,13 @@ bool WriteText(std::FILE* stream, const std::string& text, std::string* why) {
     if (text.empty()) {
         return true;
     }
-    int units =
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    if (units <= 0) {
+    std::wstring wide = Wide(text);
+    if (wide.empty()) {
         if (why != nullptr) {
             *why = LastErrorText();
         }
         return false;
     }
-    std::wstring wide(static_cast<std::size_t>(units), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], units);
     const wchar_t* next = wide.data();
     DWORD left = static_cast<DWORD>(wide.size());
     while (left > 0) {
@@ -348,13 +345,10 @@ std::string DeviceNameReason(const std::string& path) {
     if (stem.empty() || stem.size() > 7) {
         return std::string();
     }
-    int units =
-        MultiByteToWideChar(CP_ACP, 0, stem.data(), static_cast<int>(stem.size()), nullptr, 0);
-    if (units <= 0) {
+    std::wstring wide = Wide(stem);
+    if (wide.empty()) {
         return std::string();
     }
-    std::wstring wide(static_cast<std::size_t>(units), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, stem.data(), static_cast<int>(stem.size()), &wide[0], units);
     for (wchar_t& c : wide) {
         if (c >= L'a' && c <= L'z') {
             c = static_cast<wchar_t>(c - L'a' + L'A');
