@@ -307,7 +307,7 @@ namespace {
 struct Watches {
     int fd = -1;
     std::vector<WriteWatch*> active;
-    std::map<int, int> users; // watch descriptor: how many watches use it
+    std::map<int, int> users; // a file's watch descriptor: how many watches use it
 };
 Watches g_watches;
 
@@ -372,7 +372,8 @@ WriteWatch* StartWriteWatch(const std::string& path, const FileStamp& stamp) {
     }
     if (stamp.located) {
         watch->dirWatch =
-            AddWatch(stamp.directory, IN_MODIFY | IN_CREATE | IN_MOVED_TO | IN_ONLYDIR);
+            inotify_add_watch(g_watches.fd, stamp.directory.c_str(),
+                              IN_MODIFY | IN_CREATE | IN_MOVED_TO | IN_ONLYDIR | IN_MASK_ADD);
         watch->leaf = stamp.leaf;
     }
     if (watch->fileWatch < 0 && watch->dirWatch < 0) {
@@ -394,8 +395,9 @@ int EndWriteWatch(WriteWatch* watch) {
             break;
         }
     }
+    // The directory's watch stays for the next file: adding or removing a
+    // watch on a directory visits every entry the kernel has cached for it.
     DropWatch(watch->fileWatch);
-    DropWatch(watch->dirWatch);
     int result = watch->seen ? 1 : (watch->lost ? -1 : 0);
     delete watch;
     return result;
