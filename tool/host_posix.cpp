@@ -12,7 +12,6 @@
 #include <map>
 
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -582,39 +581,54 @@ bool StartConverter(const std::vector<std::string>& args, bool capture, Converte
     }
     argv.push_back(nullptr);
 
-    // The converter gets the signal mask morvel was started with, the
-    // signals morvel catches at their default, every other disposition as
-    // morvel was given it, and with capture the two files as stdout and
-    // stderr.
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (capture) {
-        posix_spawn_file_actions_adddup2(&actions, static_cast<int>(process->out), 1);
-        posix_spawn_file_actions_adddup2(&actions, static_cast<int>(process->err), 2);
-    }
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    posix_spawnattr_setsigmask(&attr, &g_startMask);
-    posix_spawnattr_setsigdefault(&attr, &g_caught);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
+    // vfork: the parent waits until the child has called execve, and the
+    // child touches nothing but these prepared values, so starting one
+    // converter per file costs what a shell pays for it (posix_spawn resets
+    // every signal in the child, one call each). The child shares morvel's
+    // memory but not its signal handlers: it sets the stop signals morvel
+    // catches back to their default before it takes morvel's starting mask,
+    // so no handler of morvel's runs in it; every other disposition is as
+    // morvel was given it. A failed execve comes back through execError.
+    int outFd = static_cast<int>(process->out), errFd = static_cast<int>(process->err);
+    struct sigaction dfl;
+    std::memset(&dfl, 0, sizeof dfl);
+    dfl.sa_handler = SIG_DFL;
     // Blocked from the start until the pid is on the list: a stop that
     // comes meanwhile reaches this converter too.
     sigset_t previous;
     sigprocmask(SIG_BLOCK, &g_caught, &previous);
-    pid_t pid = 0;
-    int rc = posix_spawn(&pid, program.c_str(), &actions, &attr, argv.data(), environ);
-    if (rc == 0) {
+    volatile int execError = 0;
+    pid_t pid = vfork();
+    if (pid == 0) {
+        for (int sig : kStopSignals) {
+            if (sigismember(&g_caught, sig)) {
+                sigaction(sig, &dfl, nullptr);
+            }
+        }
+        sigprocmask(SIG_SETMASK, &g_startMask, nullptr);
+        if (capture && (dup2(outFd, 1) < 0 || dup2(errFd, 2) < 0)) {
+            execError = errno;
+            _exit(127);
+        }
+        execve(program.c_str(), argv.data(), environ);
+        execError = errno;
+        _exit(127);
+    }
+    int spawnError = pid < 0 ? errno : execError;
+    if (pid > 0 && execError != 0) {
+        // It never ran: collect it here.
+        int status = 0;
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+    } else if (pid > 0) {
         g_running.push_back(pid);
         if (g_stopSignal != 0) {
             kill(pid, g_stopSignal);
         }
     }
     sigprocmask(SIG_SETMASK, &previous, nullptr);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attr);
-    if (rc != 0) {
-        outcome.error = "cannot start " + name + ": " + std::strerror(rc);
+    if (spawnError != 0) {
+        outcome.error = "cannot start " + name + ": " + std::strerror(spawnError);
         ReleaseCaptured(process);
         return false;
     }
