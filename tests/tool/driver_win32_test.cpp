@@ -263,9 +263,16 @@ TEST(DriverWin32, SecondFileForTheSameImageIsNotRun) {
     if (unixDir.empty()) {
         GTEST_SKIP() << "needs Wine, whose Unix side makes a case-sensitive folder";
     }
+    // Wine's start.exe of this program's own architecture: the one in
+    // C:\windows\command is 32-bit in every prefix, and a kernel without
+    // 32-bit support cannot start it from a 64-bit test.
+    char systemDir[MAX_PATH];
+    UINT length = GetSystemDirectoryA(systemDir, MAX_PATH);
+    ASSERT_TRUE(length > 0 && length < MAX_PATH);
     ProcessResult made =
-        RunProcess({"C:\\windows\\command\\start.exe", "/wait", "/unix", "/bin/sh", "-c",
+        RunProcess({std::string(systemDir) + "\\start.exe", "/wait", "/unix", "/bin/sh", "-c",
                     "echo 1 >\"$1/A.ps\" && echo 2 >\"$1/A.PS\"", "sh", unixDir});
+    ASSERT_TRUE(made.started) << "Wine's start.exe did not start";
     ASSERT_EQ(ListDir(w.psDir).size(), 2u) << made.err;
     ProcessResult r = w.RunDefault();
     EXPECT_EQ(r.status, 2);
