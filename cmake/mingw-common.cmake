@@ -1,5 +1,5 @@
 # Shared by the mingw-w64 toolchain files; they set MORVEL_MINGW_TRIPLE,
-# MORVEL_WINE_CANDIDATES and MORVEL_WINEARCH first.
+# MORVEL_WINE_LOADER_NAME, MORVEL_WINE_SERVER_NAME and MORVEL_WINEARCH first.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR ${MORVEL_MINGW_TRIPLE})
 
@@ -30,14 +30,24 @@ find_program(CMAKE_STRIP NAMES ${MORVEL_MINGW_TRIPLE}-strip REQUIRED)
 find_program(CMAKE_OBJDUMP NAMES ${MORVEL_MINGW_TRIPLE}-objdump REQUIRED)
 
 # Tests run under Wine, quiet, headless and in a prefix of the build tree's
-# own, so nothing depends on a user's ~/.wine or environment. Wine maps
+# own, so nothing depends on a user's ~/.wine or environment; each
+# architecture has its own build tree, hence its own prefix. Wine maps
 # Windows file names to Linux ones through the locale: a plain C locale
 # would turn every name outside ASCII into something else.
-find_program(MORVEL_WINE NAMES ${MORVEL_WINE_CANDIDATES} PATHS /usr/lib/wine)
-if(MORVEL_WINE)
+#
+# The loader and the server of this architecture are named, never Debian's
+# `wine` and `wineserver` wrappers: those take the 32-bit loader whenever
+# wine32 is installed, whether or not the kernel can run it. WINELOADER and
+# WINESERVER tell Wine the same for what it starts itself. Another Wine:
+# -DMORVEL_WINE_LOADER=... -DMORVEL_WINE_SERVER=...
+find_program(MORVEL_WINE_LOADER NAMES ${MORVEL_WINE_LOADER_NAME} PATHS /usr/lib/wine NO_DEFAULT_PATH)
+find_program(MORVEL_WINE_SERVER NAMES ${MORVEL_WINE_SERVER_NAME} PATHS /usr/lib/wine NO_DEFAULT_PATH)
+if(MORVEL_WINE_LOADER AND MORVEL_WINE_SERVER)
+  set(MORVEL_WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
   set(MORVEL_WINE_ENV
       /usr/bin/env -u DISPLAY -u WAYLAND_DISPLAY LC_ALL=C.UTF-8
       WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=,winemenubuilder.exe=d
-      WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix WINEARCH=${MORVEL_WINEARCH})
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${MORVEL_WINE_ENV} ${MORVEL_WINE})
+      WINEPREFIX=${MORVEL_WINE_PREFIX} WINEARCH=${MORVEL_WINEARCH}
+      WINELOADER=${MORVEL_WINE_LOADER} WINESERVER=${MORVEL_WINE_SERVER})
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${MORVEL_WINE_ENV} ${MORVEL_WINE_LOADER})
 endif()

@@ -2,9 +2,11 @@
 # The whole test suite: the formatting, the dev and asan workflows of
 # CMakePresets.json (warnings as errors; then ASan + UBSan), the Debian
 # package, the benchmark smoke run, the fuzzers, then the Windows builds and
-# their tests under Wine. Installs what it needs on Debian 12.
-# MORVEL_SKIP_WINDOWS=1 leaves out Wine; MORVEL_FUZZ_SECONDS sets the time
-# per fuzzer (10).
+# their tests under Wine (scripts/test-windows.sh, which says which ran).
+# Installs what it needs on Debian 12.
+# MORVEL_SKIP_WINDOWS=1 leaves out the Windows builds; MORVEL_WINE64_ONLY=1
+# runs them as on a kernel that runs no 32-bit programs;
+# MORVEL_FUZZ_SECONDS sets the time per fuzzer (10).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/lib.sh"
@@ -38,6 +40,8 @@ scripts/fuzz.sh "${MORVEL_FUZZ_SECONDS:-10}"
 if [ "${MORVEL_SKIP_WINDOWS:-0}" != 1 ]; then
     echo "== Windows builds, tests under Wine"
     scripts/test-windows.sh
+else
+    echo "== Windows builds and their tests left out (MORVEL_SKIP_WINDOWS=1)"
 fi
 
 echo "== all suites passed in $(($(date +%s) - start)) s"
