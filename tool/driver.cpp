@@ -268,11 +268,15 @@ void Finish(Job* job, bool captured, Claims* claims, Ending* end) {
     }
 }
 
-// Writes every file at the head of the run that is done, in order; with
-// untilRoom, first waits until there is room for another.
+// Writes the files at the head of the run in order: with untilRoom, as many
+// as must go (waiting for each) to make room for another file; without,
+// every one that is done, without waiting.
 void WriteFinished(Runner* runner, bool untilRoom, Claims* claims, Ending* end) {
     for (;;) {
-        Job* first = runner->First(untilRoom && runner->Full());
+        if (untilRoom && !runner->Full()) {
+            return;
+        }
+        Job* first = runner->First(untilRoom);
         if (first == nullptr) {
             return;
         }
@@ -387,6 +391,8 @@ int Convert(const std::string& gsDir, const std::string& psArg, int jobs, RunSta
             job.watch = StartWriteWatch(job.jpgPath, job.before);
         }
         runner.Add(std::move(job));
+        // Once the next converter runs: what is done meanwhile.
+        WriteFinished(&runner, false, &claims, &end);
     }
     // The rest, as each is done; a stop has reached every converter running.
     while (!runner.Empty()) {

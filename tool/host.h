@@ -122,11 +122,17 @@ struct ConverterProcess {
     ConverterOutcome outcome; // once it has ended (or could not start)
 };
 
+// Creates the two fresh temporary files a converter's output is captured
+// in, unless process holds them already: made ahead of the start, while
+// other converters run, they cost it no time. False, with
+// process->outcome.error saying why, when they cannot be made.
+bool PrepareCapture(ConverterProcess* process);
+
 // Starts the converter in the current directory. args is the whole call,
 // program first (ConverterArguments). With capture, its stdout and stderr
-// go to fresh temporary files. False, with process->outcome saying why,
-// when it could not be started. Windows without capture runs the command
-// to its end here.
+// go to the files PrepareCapture made (made here if it was not called). False, with
+// process->outcome saying why, when it could not be started. Windows without capture runs the
+// command to its end here.
 bool StartConverter(const std::vector<std::string>& args, bool capture, ConverterProcess* process);
 
 // Waits until one of running (each with a nonzero id) has ended; sets its

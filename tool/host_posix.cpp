@@ -557,8 +557,23 @@ void Forget(pid_t pid) {
 
 } // namespace
 
+bool PrepareCapture(ConverterProcess* process) {
+    if (process->out >= 0 && process->err >= 0) {
+        return true;
+    }
+    ReleaseCaptured(process);
+    process->out = TemporaryFile(&process->outcome.error);
+    process->err = process->out < 0 ? -1 : TemporaryFile(&process->outcome.error);
+    if (process->err < 0) {
+        ReleaseCaptured(process);
+        return false;
+    }
+    return true;
+}
+
 bool StartConverter(const std::vector<std::string>& args, bool capture, ConverterProcess* process) {
-    *process = ConverterProcess();
+    process->id = 0;
+    process->outcome = ConverterOutcome();
     ConverterOutcome& outcome = process->outcome;
     const std::string& name = args.front();
     int findError = 0;
@@ -567,13 +582,10 @@ bool StartConverter(const std::vector<std::string>& args, bool capture, Converte
         outcome.error = "cannot start " + name + ": " + std::strerror(findError);
         return false;
     }
-    if (capture) {
-        process->out = TemporaryFile(&outcome.error);
-        process->err = process->out < 0 ? -1 : TemporaryFile(&outcome.error);
-        if (process->err < 0) {
-            ReleaseCaptured(process);
-            return false;
-        }
+    if (!capture) {
+        ReleaseCaptured(process);
+    } else if (!PrepareCapture(process)) {
+        return false;
     }
     std::vector<char*> argv;
     for (const std::string& a : args) {

@@ -639,16 +639,11 @@ long long AsId(HANDLE handle) {
 // The command line through the command interpreter, as system() runs it,
 // with its output on the two files; false with why in outcome.
 bool StartCaptured(const std::string& commandLine, ConverterProcess* process) {
-    std::string why;
-    HANDLE out = TemporaryFile(&why);
-    HANDLE err = out == INVALID_HANDLE_VALUE ? INVALID_HANDLE_VALUE : TemporaryFile(&why);
-    process->out = out == INVALID_HANDLE_VALUE ? -1 : AsId(out);
-    process->err = err == INVALID_HANDLE_VALUE ? -1 : AsId(err);
-    if (err == INVALID_HANDLE_VALUE) {
-        process->outcome.error = why;
-        ReleaseCaptured(process);
+    if (!PrepareCapture(process)) {
         return false;
     }
+    HANDLE out = AsHandle(process->out);
+    HANDLE err = AsHandle(process->err);
     DWORD size = GetEnvironmentVariableW(L"COMSPEC", nullptr, 0);
     std::wstring comspec(size, L'\0');
     DWORD got = size != 0 ? GetEnvironmentVariableW(L"COMSPEC", &comspec[0], size) : 0;
@@ -685,8 +680,30 @@ bool StartCaptured(const std::string& commandLine, ConverterProcess* process) {
 
 } // namespace
 
+bool PrepareCapture(ConverterProcess* process) {
+    if (process->out != -1 && process->err != -1) {
+        return true;
+    }
+    ReleaseCaptured(process);
+    std::string why;
+    HANDLE out = TemporaryFile(&why);
+    HANDLE err = out == INVALID_HANDLE_VALUE ? INVALID_HANDLE_VALUE : TemporaryFile(&why);
+    process->out = out == INVALID_HANDLE_VALUE ? -1 : AsId(out);
+    process->err = err == INVALID_HANDLE_VALUE ? -1 : AsId(err);
+    if (err == INVALID_HANDLE_VALUE) {
+        process->outcome.error = why;
+        ReleaseCaptured(process);
+        return false;
+    }
+    return true;
+}
+
 bool StartConverter(const std::vector<std::string>& args, bool capture, ConverterProcess* process) {
-    *process = ConverterProcess();
+    process->id = 0;
+    process->outcome = ConverterOutcome();
+    if (!capture) {
+        ReleaseCaptured(process);
+    }
     const std::string commandLine = CommandText(args);
     process->outcome.error = CommandRefusal(commandLine);
     if (!process->outcome.error.empty()) {

@@ -12,6 +12,10 @@ Runner::~Runner() {
         ReleaseCaptured(&job.process);
         EndWriteWatch(job.watch);
     }
+    ReleaseCaptured(&spare_);
+    for (ConverterProcess& files : released_) {
+        ReleaseCaptured(&files);
+    }
 }
 
 std::size_t Runner::Running() const {
@@ -34,6 +38,12 @@ bool Runner::CollectOne(bool wait) {
     if (running.empty()) {
         return false;
     }
+    if (wait) {
+        for (ConverterProcess& files : released_) {
+            ReleaseCaptured(&files);
+        }
+        released_.clear();
+    }
     std::size_t ended = CollectConverter(running, wait);
     if (ended >= running.size()) {
         return false;
@@ -54,8 +64,16 @@ void Runner::Add(Job job) {
         added.done = true;
         return;
     }
+    if (Captures()) {
+        added.process.out = spare_.out;
+        added.process.err = spare_.err;
+        spare_.out = spare_.err = -1;
+    }
     if (!StartConverter(added.args, Captures(), &added.process) || added.process.id == 0) {
         added.done = true; // could not start, or (system()) already ran to its end
+    }
+    if (Captures()) {
+        PrepareCapture(&spare_); // a failure shows when the next one starts
     }
 }
 
@@ -75,6 +93,12 @@ Job* Runner::First(bool wait) {
 }
 
 void Runner::DropFirst() {
-    ReleaseCaptured(&queue_.front().process);
+    ConverterProcess& process = queue_.front().process;
+    if (process.out != -1 || process.err != -1) {
+        released_.push_back(ConverterProcess());
+        released_.back().out = process.out;
+        released_.back().err = process.err;
+        process.out = process.err = -1;
+    }
     queue_.pop_front();
 }

@@ -63,4 +63,8 @@ class Runner {
     int jobs_;
     std::size_t limit_;
     std::deque<Job> queue_;
+    ConverterProcess spare_; // the next converter's files, made while others run
+    // Files of written jobs, closed when morvel next waits anyway: closing a
+    // temporary file costs the file system as much as making one.
+    std::vector<ConverterProcess> released_;
 };
