@@ -40,6 +40,7 @@
 #include <shellapi.h>
 #else
 #include <fcntl.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -67,10 +68,30 @@ std::vector<std::string> Arguments(int argc, char** argv) {
     return args;
 }
 
-void Record(std::FILE* log, const std::string& item) {
-    std::fprintf(log, "%zu:", item.size());
-    std::fwrite(item.data(), 1, item.size(), log);
-    std::fputc('\n', log);
+void Record(std::string* log, const std::string& item) {
+    *log += std::to_string(item.size()) + ":" + item + "\n";
+}
+
+// Appends text to the file in one write, so that stand-ins running side by
+// side never mix their records (the C runtime's append on Windows seeks and
+// then writes).
+void Append(const char* path, const std::string& text) {
+#ifdef _WIN32
+    HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        DWORD written = 0;
+        WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        CloseHandle(file);
+    }
+#else
+    int fd = open(path, O_WRONLY | O_APPEND | O_CREAT, 0644);
+    if (fd >= 0) {
+        ssize_t written = write(fd, text.data(), text.size());
+        (void)written;
+        close(fd);
+    }
+#endif
 }
 
 // How many *.ps files come after path in its directory's order.
@@ -170,16 +191,13 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args = Arguments(argc, argv);
     const char* logPath = std::getenv("FAKE_GS_LOG");
     if (logPath != nullptr) {
-        std::FILE* log = std::fopen(logPath, "ab");
-        if (log != nullptr) {
-            std::error_code ec;
-            std::fputs("CALL\n", log);
-            Record(log, std::filesystem::current_path(ec).string());
-            for (std::size_t i = 1; i < args.size(); ++i) {
-                Record(log, args[i]);
-            }
-            std::fclose(log);
+        std::error_code ec;
+        std::string log = "CALL\n";
+        Record(&log, std::filesystem::current_path(ec).string());
+        for (std::size_t i = 1; i < args.size(); ++i) {
+            Record(&log, args[i]);
         }
+        Append(logPath, log);
     }
 
     if (const char* path = std::getenv("FAKE_GS_SIGNALS")) {
