@@ -122,17 +122,16 @@ struct ConverterProcess {
     ConverterOutcome outcome; // once it has ended (or could not start)
 };
 
-// Creates the two fresh temporary files a converter's output is captured
-// in, unless process holds them already: made ahead of the start, while
-// other converters run, they cost it no time. False, with
-// process->outcome.error saying why, when they cannot be made.
-bool PrepareCapture(ConverterProcess* process);
+// A fresh temporary file for a converter's output, gone once it is closed
+// (POSIX: a descriptor closed on exec; Windows: a handle); -1 with why.
+long long CreateCaptureFile(std::string* why);
+void CloseCaptureFile(long long file);
 
 // Starts the converter in the current directory. args is the whole call,
 // program first (ConverterArguments). With capture, its stdout and stderr
-// go to the files PrepareCapture made (made here if it was not called). False, with
-// process->outcome saying why, when it could not be started. Windows without capture runs the
-// command to its end here.
+// go to process->out and process->err, which the caller has made. False,
+// with process->outcome saying why, when it could not be started. Windows
+// without capture runs the command to its end here.
 bool StartConverter(const std::vector<std::string>& args, bool capture, ConverterProcess* process);
 
 // Waits until one of running (each with a nonzero id) has ended; sets its
@@ -143,5 +142,3 @@ std::size_t CollectConverter(const std::vector<ConverterProcess*>& running, bool
 // Copies what a captured file holds, byte for byte, to stream (stdout or
 // stderr). False with the system's reason in *why when it cannot.
 bool CopyCaptured(long long file, std::FILE* stream, std::string* why);
-// Closes the captured files; they go with it.
-void ReleaseCaptured(ConverterProcess* process);

@@ -486,11 +486,9 @@ std::size_t MaxJobs() {
     return room < 1 ? 1 : (room > 1024 ? 1024 : static_cast<std::size_t>(room));
 }
 
-namespace {
-
 // A fresh file that no name leads to, closed on exec: in TMPDIR, or in /tmp
 // when that is not set or cannot take one.
-int TemporaryFile(std::string* why) {
+long long CreateCaptureFile(std::string* why) {
     const char* env = std::getenv("TMPDIR");
     std::vector<std::string> dirs;
     if (env != nullptr && *env != '\0') {
@@ -502,7 +500,6 @@ int TemporaryFile(std::string* why) {
 #ifdef O_TMPFILE
         fd = open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
         if (fd >= 0) {
-            why->clear();
             return fd;
         }
 #endif
@@ -510,7 +507,6 @@ int TemporaryFile(std::string* why) {
         fd = mkostemp(&name[0], O_CLOEXEC);
         if (fd >= 0) {
             unlink(name.c_str());
-            why->clear();
             return fd;
         }
         if (why->empty()) {
@@ -519,6 +515,12 @@ int TemporaryFile(std::string* why) {
     }
     return -1;
 }
+
+void CloseCaptureFile(long long file) {
+    close(static_cast<int>(file));
+}
+
+namespace {
 
 ConverterOutcome OutcomeOf(int status) {
     ConverterOutcome outcome;
@@ -557,20 +559,6 @@ void Forget(pid_t pid) {
 
 } // namespace
 
-bool PrepareCapture(ConverterProcess* process) {
-    if (process->out >= 0 && process->err >= 0) {
-        return true;
-    }
-    ReleaseCaptured(process);
-    process->out = TemporaryFile(&process->outcome.error);
-    process->err = process->out < 0 ? -1 : TemporaryFile(&process->outcome.error);
-    if (process->err < 0) {
-        ReleaseCaptured(process);
-        return false;
-    }
-    return true;
-}
-
 bool StartConverter(const std::vector<std::string>& args, bool capture, ConverterProcess* process) {
     process->id = 0;
     process->outcome = ConverterOutcome();
@@ -580,11 +568,6 @@ bool StartConverter(const std::vector<std::string>& args, bool capture, Converte
     std::string program = FindConverter(name, &findError);
     if (program.empty()) {
         outcome.error = "cannot start " + name + ": " + std::strerror(findError);
-        return false;
-    }
-    if (!capture) {
-        ReleaseCaptured(process);
-    } else if (!PrepareCapture(process)) {
         return false;
     }
     std::vector<char*> argv;
@@ -641,7 +624,6 @@ bool StartConverter(const std::vector<std::string>& args, bool capture, Converte
     sigprocmask(SIG_SETMASK, &previous, nullptr);
     if (spawnError != 0) {
         outcome.error = "cannot start " + name + ": " + std::strerror(spawnError);
-        ReleaseCaptured(process);
         return false;
     }
     process->id = pid;
@@ -704,15 +686,4 @@ bool CopyCaptured(long long file, std::FILE* stream, std::string* why) {
             return false;
         }
     }
-}
-
-void ReleaseCaptured(ConverterProcess* process) {
-    if (process->out >= 0) {
-        close(static_cast<int>(process->out));
-    }
-    if (process->err >= 0) {
-        close(static_cast<int>(process->err));
-    }
-    process->out = -1;
-    process->err = -1;
 }

@@ -599,6 +599,14 @@ ConverterOutcome ExitOutcome(unsigned code, const std::string& program) {
     return outcome;
 }
 
+HANDLE AsHandle(long long id) {
+    return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(id));
+}
+
+long long AsId(HANDLE handle) {
+    return static_cast<long long>(reinterpret_cast<std::intptr_t>(handle));
+}
+
 // A fresh file in the temporary directory, gone when its handle closes.
 HANDLE TemporaryFile(std::string* why) {
     DWORD size = GetTempPathW(0, nullptr);
@@ -628,20 +636,9 @@ HANDLE TemporaryFile(std::string* why) {
     return INVALID_HANDLE_VALUE;
 }
 
-HANDLE AsHandle(long long id) {
-    return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(id));
-}
-
-long long AsId(HANDLE handle) {
-    return static_cast<long long>(reinterpret_cast<std::intptr_t>(handle));
-}
-
 // The command line through the command interpreter, as system() runs it,
 // with its output on the two files; false with why in outcome.
 bool StartCaptured(const std::string& commandLine, ConverterProcess* process) {
-    if (!PrepareCapture(process)) {
-        return false;
-    }
     HANDLE out = AsHandle(process->out);
     HANDLE err = AsHandle(process->err);
     DWORD size = GetEnvironmentVariableW(L"COMSPEC", nullptr, 0);
@@ -670,7 +667,6 @@ bool StartCaptured(const std::string& commandLine, ConverterProcess* process) {
     SetHandleInformation(err, HANDLE_FLAG_INHERIT, 0);
     if (!started) {
         process->outcome.error = "cannot start the command interpreter: " + SystemErrorText(error);
-        ReleaseCaptured(process);
         return false;
     }
     CloseHandle(info.hThread);
@@ -680,30 +676,18 @@ bool StartCaptured(const std::string& commandLine, ConverterProcess* process) {
 
 } // namespace
 
-bool PrepareCapture(ConverterProcess* process) {
-    if (process->out != -1 && process->err != -1) {
-        return true;
-    }
-    ReleaseCaptured(process);
-    std::string why;
-    HANDLE out = TemporaryFile(&why);
-    HANDLE err = out == INVALID_HANDLE_VALUE ? INVALID_HANDLE_VALUE : TemporaryFile(&why);
-    process->out = out == INVALID_HANDLE_VALUE ? -1 : AsId(out);
-    process->err = err == INVALID_HANDLE_VALUE ? -1 : AsId(err);
-    if (err == INVALID_HANDLE_VALUE) {
-        process->outcome.error = why;
-        ReleaseCaptured(process);
-        return false;
-    }
-    return true;
+long long CreateCaptureFile(std::string* why) {
+    HANDLE file = TemporaryFile(why);
+    return file == INVALID_HANDLE_VALUE ? -1 : AsId(file);
+}
+
+void CloseCaptureFile(long long file) {
+    CloseHandle(AsHandle(file));
 }
 
 bool StartConverter(const std::vector<std::string>& args, bool capture, ConverterProcess* process) {
     process->id = 0;
     process->outcome = ConverterOutcome();
-    if (!capture) {
-        ReleaseCaptured(process);
-    }
     const std::string commandLine = CommandText(args);
     process->outcome.error = CommandRefusal(commandLine);
     if (!process->outcome.error.empty()) {
@@ -778,15 +762,4 @@ bool CopyCaptured(long long file, std::FILE* stream, std::string* why) {
             done += put;
         }
     }
-}
-
-void ReleaseCaptured(ConverterProcess* process) {
-    if (process->out != -1) {
-        CloseHandle(AsHandle(process->out));
-    }
-    if (process->err != -1) {
-        CloseHandle(AsHandle(process->err));
-    }
-    process->out = -1;
-    process->err = -1;
 }

@@ -2,6 +2,31 @@
 
 #include <utility>
 
+bool PrepareCapture(ConverterProcess* process) {
+    if (process->out != -1 && process->err != -1) {
+        return true;
+    }
+    ReleaseCaptured(process);
+    std::string why;
+    process->out = CreateCaptureFile(&why);
+    process->err = process->out == -1 ? -1 : CreateCaptureFile(&why);
+    if (process->err == -1) {
+        process->outcome.error = why;
+        ReleaseCaptured(process);
+        return false;
+    }
+    return true;
+}
+
+void ReleaseCaptured(ConverterProcess* process) {
+    for (long long* file : {&process->out, &process->err}) {
+        if (*file != -1) {
+            CloseCaptureFile(*file);
+            *file = -1;
+        }
+    }
+}
+
 Runner::Runner(int jobs)
     : jobs_(jobs < 1 ? 1 : jobs), limit_(jobs_ > 1 ? 2 * static_cast<std::size_t>(jobs_) : 1) {}
 
@@ -69,7 +94,8 @@ void Runner::Add(Job job) {
         added.process.err = spare_.err;
         spare_.out = spare_.err = -1;
     }
-    if (!StartConverter(added.args, Captures(), &added.process) || added.process.id == 0) {
+    if ((Captures() && !PrepareCapture(&added.process)) ||
+        !StartConverter(added.args, Captures(), &added.process) || added.process.id == 0) {
         added.done = true; // could not start, or (system()) already ran to its end
     }
     if (Captures()) {

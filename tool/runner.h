@@ -27,6 +27,13 @@ struct Job {
     bool done = false;
 };
 
+// Makes the two fresh files a converter's output is captured in, unless
+// process holds them already. False, with process->outcome.error saying
+// why, when they cannot be made.
+bool PrepareCapture(ConverterProcess* process);
+// Closes the captured files; they go with it.
+void ReleaseCaptured(ConverterProcess* process);
+
 class Runner {
   public:
     // jobs: how many converters may run at once (1 or more).
