@@ -227,9 +227,9 @@ TEST(Driver, ManyFilesAllConverted) {
         w.AddPs("f" + std::to_string(i) + ".ps");
     }
     ProcessResult r = w.RunDefault();
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.status, 0) << r.err;
     std::vector<ConverterCall> calls = w.Calls();
-    ASSERT_EQ(calls.size(), 200u);
+    ASSERT_EQ(calls.size(), 200u) << r.err;
     std::vector<std::string> ps;
     for (const ConverterCall& c : calls) {
         ps.push_back(c.args.at(4));
