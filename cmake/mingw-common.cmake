@@ -42,10 +42,31 @@ find_program(CMAKE_OBJDUMP NAMES ${MORVEL_MINGW_TRIPLE}-objdump REQUIRED)
 # -DMORVEL_WINE_LOADER=... -DMORVEL_WINE_SERVER=...
 find_program(MORVEL_WINE_LOADER NAMES ${MORVEL_WINE_LOADER_NAME} PATHS /usr/lib/wine NO_DEFAULT_PATH)
 find_program(MORVEL_WINE_SERVER NAMES ${MORVEL_WINE_SERVER_NAME} PATHS /usr/lib/wine NO_DEFAULT_PATH)
+#
+# Debian's Wine comes without its preloader, which would reserve the
+# addresses Wine needs before anything else is mapped. With address-space
+# randomization a process then now and then finds one taken and dies at
+# start ("failed to map the shared user data"), and a converter under test
+# never ran. setarch -R turns the randomization off
+# for Wine and all it starts, so the layout is the same every time; where
+# the kernel or a container refuses that, Wine runs as before.
+if(NOT DEFINED MORVEL_WINE_FIXED_LAYOUT)
+  set(MORVEL_WINE_FIXED_LAYOUT "")
+  find_program(MORVEL_SETARCH setarch)
+  if(MORVEL_SETARCH)
+    execute_process(COMMAND ${MORVEL_SETARCH} -R true RESULT_VARIABLE setarch_status
+                    OUTPUT_QUIET ERROR_QUIET)
+    if(setarch_status EQUAL 0)
+      set(MORVEL_WINE_FIXED_LAYOUT ${MORVEL_SETARCH} -R)
+    endif()
+  endif()
+  set(MORVEL_WINE_FIXED_LAYOUT "${MORVEL_WINE_FIXED_LAYOUT}" CACHE STRING
+      "Command words that run Wine without address-space randomization")
+endif()
 if(MORVEL_WINE_LOADER AND MORVEL_WINE_SERVER)
   set(MORVEL_WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
   set(MORVEL_WINE_ENV
-      /usr/bin/env -u DISPLAY -u WAYLAND_DISPLAY LC_ALL=C.UTF-8
+      ${MORVEL_WINE_FIXED_LAYOUT} /usr/bin/env -u DISPLAY -u WAYLAND_DISPLAY LC_ALL=C.UTF-8
       WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=,winemenubuilder.exe=d
       WINEPREFIX=${MORVEL_WINE_PREFIX} WINEARCH=${MORVEL_WINEARCH}
       WINELOADER=${MORVEL_WINE_LOADER} WINESERVER=${MORVEL_WINE_SERVER})

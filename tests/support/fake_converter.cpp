@@ -29,6 +29,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <chrono>
 #include <string>
@@ -73,15 +74,25 @@ void Record(std::string* log, const std::string& item) {
 }
 
 // Appends text to the file in one write, so that stand-ins running side by
-// side never mix their records (the C runtime's append on Windows seeks and
-// then writes).
+// side never mix their records. On Windows the append is done under a lock:
+// neither the C runtime's append nor Wine's FILE_APPEND_DATA finds the end
+// and writes in one step, so two records could land at one offset.
 void Append(const char* path, const std::string& text) {
 #ifdef _WIN32
-    HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
-        DWORD written = 0;
-        WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        OVERLAPPED whole;
+        std::memset(&whole, 0, sizeof whole);
+        if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)) {
+            LARGE_INTEGER end;
+            end.QuadPart = 0;
+            DWORD written = 0;
+            if (SetFilePointerEx(file, end, nullptr, FILE_END)) {
+                WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+            }
+            UnlockFileEx(file, 0, MAXDWORD, MAXDWORD, &whole);
+        }
         CloseHandle(file);
     }
 #else
