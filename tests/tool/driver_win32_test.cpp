@@ -287,6 +287,11 @@ TEST(DriverWin32, SecondFileForTheSameImageIsNotRun) {
         ProcessResult made = RunProcess({std::string(systemDir) + "\\start.exe", "/wait", "/unix",
                                          "/bin/sh", "-c", script, "sh", unixDir});
         ASSERT_TRUE(made.started) << "Wine's start.exe did not start";
+        // start /wait does not always wait for a Unix program: the files
+        // may still be on their way.
+        for (int tries = 0; tries < 200 && ListDir(w.psDir).size() < 2 * pairs.size(); ++tries) {
+            Sleep(50);
+        }
         ASSERT_EQ(ListDir(w.psDir).size(), 2 * pairs.size()) << made.err;
         ProcessResult r = w.Run({"-j", std::to_string(jobs), w.gsDir, w.psDir});
         EXPECT_EQ(r.status, 2);
