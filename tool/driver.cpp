@@ -271,15 +271,18 @@ void Finish(Job* job, bool captured, Claims* claims, Ending* end) {
     }
 }
 
-// Writes the files at the head of the run in order: with untilRoom, as many
-// as must go (waiting for each) to make room for another file; without,
-// every one that is done, without waiting.
-void WriteFinished(Runner* runner, bool untilRoom, Claims* claims, Ending* end) {
+// How far WriteFinished goes: the files already done, without waiting; as
+// many as must go (waiting for each) to make room for another file; or
+// every file, waiting for each.
+enum class Until { kNoneDone, kRoom, kEnd };
+
+// Writes the files at the head of the run in order, as far as until says.
+void WriteFinished(Runner* runner, Until until, Claims* claims, Ending* end) {
     for (;;) {
-        if (untilRoom && !runner->Full()) {
+        if (until == Until::kRoom && !runner->Full()) {
             return;
         }
-        Job* first = runner->First(untilRoom);
+        Job* first = runner->First(until != Until::kNoneDone);
         if (first == nullptr) {
             return;
         }
@@ -364,7 +367,7 @@ int Convert(const std::string& gsDir, const std::string& psArg, int jobs, RunSta
     Runner runner(jobs);
     for (std::int32_t i = 0; i < count; ++i) {
         runner.WaitForRoom();
-        WriteFinished(&runner, true, &claims, &end);
+        WriteFinished(&runner, Until::kRoom, &claims, &end);
         if (StopSignal() != 0 || end.stopStatus != 0) {
             break;
         }
@@ -395,14 +398,10 @@ int Convert(const std::string& gsDir, const std::string& psArg, int jobs, RunSta
         }
         runner.Add(std::move(job));
         // Once the next converter runs: what is done meanwhile.
-        WriteFinished(&runner, false, &claims, &end);
+        WriteFinished(&runner, Until::kNoneDone, &claims, &end);
     }
     // The rest, as each is done; a stop has reached every converter running.
-    while (!runner.Empty()) {
-        Job* first = runner.First(true);
-        Finish(first, runner.Captures(), &claims, &end);
-        runner.DropFirst();
-    }
+    WriteFinished(&runner, Until::kEnd, &claims, &end);
     at->name = nullptr;
 
     FlushOut();

@@ -175,19 +175,19 @@ std::string SystemErrorText(DWORD code) {
     return result;
 }
 
-// 8-bit text of the process's code page as wide text, for the wide calls
-// that take paths of any length (the \\?\ form).
-std::wstring Wide(const std::string& text) {
+// 8-bit text (of the process's code page unless said) as wide text, for the
+// wide calls that take paths of any length (the \\?\ form).
+std::wstring Wide(const std::string& text, UINT codePage = CP_ACP) {
     if (text.empty()) {
         return std::wstring();
     }
     int units =
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+        MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     if (units <= 0) {
         return std::wstring();
     }
     std::wstring wide(static_cast<std::size_t>(units), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], units);
+    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), &wide[0], units);
     return wide;
 }
 
@@ -477,13 +477,7 @@ WriteWatch* StartWriteWatch(const std::string&, const FileStamp& stamp) {
     }
     WriteWatch* watch = new WriteWatch;
     watch->buffer.resize(16384);
-    int units = MultiByteToWideChar(CP_UTF8, 0, stamp.leaf.data(),
-                                    static_cast<int>(stamp.leaf.size()), nullptr, 0);
-    if (units > 0) {
-        watch->leaf.assign(static_cast<std::size_t>(units), L'\0');
-        MultiByteToWideChar(CP_UTF8, 0, stamp.leaf.data(), static_cast<int>(stamp.leaf.size()),
-                            &watch->leaf[0], units);
-    }
+    watch->leaf = Wide(stamp.leaf, CP_UTF8);
     watch->dir =
         CreateFileW(Wide(stamp.directory).c_str(), FILE_LIST_DIRECTORY,
                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,

@@ -49,7 +49,6 @@ class Runner {
     // at most twice as many files as converters may run, so memory and open
     // files stay bounded whatever the number of files.
     bool Full() const { return queue_.size() >= limit_; }
-    bool Empty() const { return queue_.empty(); }
 
     // Waits until another converter may start.
     void WaitForRoom();
