@@ -32,6 +32,11 @@ std::string PathInDirectory(const std::string& directory, const std::string& nam
     return EndsInSeparator(directory) ? directory + name : directory + kPathSeparator + name;
 }
 
+std::string ScanReport::SuffixOf(const char* entry, const char* extension) const {
+    auto found = spelled.find(entry);
+    return found != spelled.end() ? found->second : std::string(".") + extension;
+}
+
 int ScanDirectory(const char* directory, const char* extension, StringList* list, int keepExtension,
                   ScanReport* report) {
     ScanReport local;
@@ -76,7 +81,10 @@ int ScanDirectory(const char* directory, const char* extension, StringList* list
             entry.resize(name.size() - suffix.size());
         }
         if (list->Add(entry.c_str()) != 0) {
-            rep.suffixes.push_back(name.substr(name.size() - suffix.size()));
+            std::string spelled = name.substr(name.size() - suffix.size());
+            if (spelled != suffix) {
+                rep.spelled[list->GetAt(list->GetCount() - 1)] = spelled;
+            }
         } else {
             const char* why = "out of memory; skipped";
             if (entry.size() > static_cast<std::size_t>(StringList::SlotSize - 1)) {

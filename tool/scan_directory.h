@@ -2,6 +2,7 @@
 // It prints nothing; what it could not do comes back to the caller.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -22,9 +23,14 @@ struct ScanReport {
     DWORD error = ERROR_SUCCESS;
     std::string reason; // with such an error: the system's words for it
     std::vector<ScanSkip> skipped;
-    // For each entry added to the list, in order: "." and the extension as
-    // the name spells it (".PS" for A.PS where matching ignores case).
-    std::vector<std::string> suffixes;
+    // "." and the extension as an entry's name spells it, for the entries
+    // that spell it otherwise than asked (".PS" for A.PS where matching
+    // ignores case), keyed by the entry's slot in the list.
+    std::map<const char*, std::string> spelled;
+
+    // The suffix of the list's entry (a slot the list lent), as its name
+    // spells it.
+    std::string SuffixOf(const char* entry, const char* extension) const;
 };
 
 // directory and name joined by the host's separator; a directory that ends
