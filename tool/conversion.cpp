@@ -1,41 +1,144 @@
 #include "tool/conversion.h"
 
-#include "tool/converter_command.h"
+#include <vector>
+
 #include "tool/scan_directory.h"
 
-Job PlanJob(const std::string& psDir, const std::string& name, const std::string& suffix,
-            const std::string& program, Claims* claims) {
+namespace {
+
+// The page files after the first that are there now (a converter with
+// pages writes <name>-2.jpg and on), each with its stamp.
+std::vector<FileStamp> LaterPages(const std::string& imageBase, const Rendering& rendering) {
+    std::vector<FileStamp> pages;
+    if (!rendering.pages) {
+        return pages;
+    }
+    for (int page = 2;; ++page) {
+        FileStamp stamp = StampOf(ImagePath(imageBase, rendering, page));
+        if (!stamp.exists && stamp.error.empty()) {
+            return pages;
+        }
+        pages.push_back(stamp);
+    }
+}
+
+// An image that is a regular, non-empty file not older than its source.
+bool UpToDate(const FileStamp& image, const std::string& psPath) {
+    if (!image.exists || !image.regular || image.size == 0) {
+        return false;
+    }
+    const FileStamp source = StampOf(psPath);
+    return source.exists && image.modified >= source.modified;
+}
+
+// Removes the image files a converter ended by a signal wrote to during its
+// run; what it says of them for the file's line.
+std::string RemovePartial(const JobRules& rules, const Job& job, const FileStamp& after,
+                          int watched) {
+    std::vector<std::string> removed;
+    std::string said;
+    auto remove = [&](const std::string& path) {
+        std::string why;
+        if (RemoveImage(path, &why)) {
+            removed.push_back(path);
+        } else {
+            said += "; cannot remove the partial image " + path + ": " + why;
+        }
+    };
+    if (WrittenSince(job.before, after, watched)) {
+        remove(job.jpgPath);
+    }
+    for (int page = 2; rules.rendering.pages; ++page) {
+        const std::string path = ImagePath(job.imageBase, rules.rendering, page);
+        const FileStamp now = StampOf(path);
+        if (!now.exists) {
+            break;
+        }
+        const std::size_t index = static_cast<std::size_t>(page - 2);
+        const FileStamp before = index < job.laterPages.size() ? job.laterPages[index] : FileStamp();
+        if (WrittenSince(before, now, 0)) {
+            remove(path);
+        }
+    }
+    for (std::size_t i = 0; i < removed.size(); ++i) {
+        said += (i == 0 ? (removed.size() == 1 ? "; removed the partial image "
+                                               : "; removed the partial images ")
+                        : ", ") +
+                removed[i];
+    }
+    return said;
+}
+
+} // namespace
+
+Job PlanJob(const JobRules& rules, const std::string& name, const std::string& suffix,
+            Claims* claims) {
     Job job;
-    job.psPath = PathInDirectory(psDir, name + suffix);
-    job.jpgPath = PathInDirectory(psDir, name + ".jpg");
+    job.psPath = PathInDirectory(rules.psDir, name + suffix);
+    job.imageBase = PathInDirectory(rules.imageDir, name);
+    job.jpgPath = ImagePath(job.imageBase, rules.rendering);
     job.before = StampOf(job.jpgPath);
     job.refusal = DeviceNameReason(job.psPath);
     if (job.refusal.empty()) {
         job.refusal = ImageRefusal(job.jpgPath, job.before, *claims);
     }
-    if (job.refusal.empty()) {
-        claims->AddImage(job.jpgPath, job.psPath, job.before);
-        job.args = ConverterArguments(program, job.jpgPath, job.psPath);
-        job.head =
-            "Converting " + name + suffix + " to " + name + ".jpg ...\n" + CommandText(job.args);
+    job.laterPages = LaterPages(job.imageBase, rules.rendering);
+    for (std::size_t i = 0; i < job.laterPages.size() && job.refusal.empty(); ++i) {
+        job.refusal =
+            ImageRefusal(ImagePath(job.imageBase, rules.rendering, static_cast<int>(i) + 2),
+                         job.laterPages[i], *claims);
     }
+    if (!job.refusal.empty()) {
+        return job;
+    }
+    claims->AddImage(job.jpgPath, job.psPath, job.before);
+    for (std::size_t i = 0; i < job.laterPages.size(); ++i) {
+        claims->AddImage(ImagePath(job.imageBase, rules.rendering, static_cast<int>(i) + 2),
+                         job.psPath, job.laterPages[i]);
+    }
+    if (rules.update && UpToDate(job.before, job.psPath)) {
+        job.skip = true;
+        return job;
+    }
+    job.args = ConverterArguments(rules.program, job.imageBase, job.psPath, rules.rendering);
+    const std::string image = rules.rendering.pages ? name + "-%d.jpg" : name + ".jpg";
+    job.head = "Converting " + name + suffix + " to " + image + " ...\n" + CommandText(job.args);
     return job;
 }
 
-void FinishJob(Job* job, bool captured, Claims* claims, StandardOutput* out, Ending* end) {
+void FinishJob(const JobRules& rules, Job* job, bool captured, bool quiet, Claims* claims,
+               StandardOutput* out, Ending* end) {
     ConverterOutcome outcome = job->process.outcome;
     if (!job->refusal.empty()) {
-        ReportError(job->psPath, job->refusal + "; not converted");
-        end->status = 2;
+        if (!quiet) {
+            ReportError(job->psPath, job->refusal + "; not converted");
+            end->status = 2;
+        }
         return;
     }
     const int watched = EndWriteWatch(job->watch);
     job->watch = nullptr;
     const FileStamp after = StampOf(job->jpgPath);
     claims->AddImage(job->jpgPath, job->psPath, after);
-    if (outcome.ok && !WrittenSince(job->before, after, watched)) {
+    for (int page = 2; rules.rendering.pages; ++page) {
+        const std::string path = ImagePath(job->imageBase, rules.rendering, page);
+        const FileStamp stamp = StampOf(path);
+        if (!stamp.exists) {
+            break;
+        }
+        claims->AddImage(path, job->psPath, stamp);
+    }
+    if (outcome.timedOut) {
+        outcome.error = "converter stopped after " + rules.timeout + " s (--timeout)";
+    }
+    if (outcome.signaled) {
+        outcome.error += RemovePartial(rules, *job, after, watched);
+    } else if (outcome.ok && !WrittenSince(job->before, after, watched)) {
         outcome.ok = false;
         outcome.error = "the converter wrote no image";
+    }
+    if (quiet) {
+        return;
     }
     if (captured) {
         out->Write(job->head);
@@ -53,6 +156,16 @@ void FinishJob(Job* job, bool captured, Claims* claims, StandardOutput* out, End
         end->status = 2;
         if (outcome.stopRun && end->stopStatus == 0) {
             end->stopStatus = outcome.stopStatus;
+        }
+        return;
+    }
+    if (!rules.rendering.pages) {
+        int images = 0;
+        std::string why;
+        if (CountImages(job->jpgPath, &images, &why) && images > 1) {
+            ReportError(job->psPath, job->jpgPath + " holds " + std::to_string(images) +
+                                         " pages; image viewers show the first (--pages "
+                                         "writes one image per page)");
         }
     }
 }

@@ -1,12 +1,14 @@
 // One file's conversion, around its converter: what is decided before the
-// converter starts (the paths, the image's stamps, whether it may run, the
-// command and the lines that announce it) and what is said once it has
-// ended (its captured output, whether it wrote its image).
+// converter starts (the paths, the image's stamps, whether it may run or is
+// up to date, the command and the lines that announce it) and what is said
+// once it has ended (its captured output, whether it wrote its image, what
+// a stopped converter left behind).
 #pragma once
 
 #include <string>
 
 #include "tool/claims.h"
+#include "tool/converter_command.h"
 #include "tool/reports.h"
 #include "tool/runner.h"
 
@@ -16,11 +18,25 @@ struct Ending {
     int stopStatus = 0; // a converter was stopped by the user: the status to end with
 };
 
-// The job for the entry name + suffix of psDir (the name as found), its
-// converter called as program. A job that may run has claimed its image.
-Job PlanJob(const std::string& psDir, const std::string& name, const std::string& suffix,
-            const std::string& program, Claims* claims);
+// What holds for every file of a run.
+struct JobRules {
+    std::string psDir;    // absolute
+    std::string imageDir; // absolute: where the images go
+    std::string program;  // the converter as the command names it
+    Rendering rendering;
+    bool update = false;  // an image not older than its file is left alone
+    std::string timeout;  // the time limit as the messages give it; empty: none
+};
+
+// The job for the entry name + suffix (the name as found). A job that may
+// run has claimed its image files; one whose image is up to date (with
+// update) is marked skip and claims them too.
+Job PlanJob(const JobRules& rules, const std::string& name, const std::string& suffix,
+            Claims* claims);
 
 // Writes what there is to say about a job that is done: with captured
-// output, its lines and its converter's output; then whether it failed.
-void FinishJob(Job* job, bool captured, Claims* claims, StandardOutput* out, Ending* end);
+// output, its lines and its converter's output; then whether it failed, and
+// removes what a converter ended by a signal left half written. quiet says
+// nothing (a file after the one whose stop ended the run).
+void FinishJob(const JobRules& rules, Job* job, bool captured, bool quiet, Claims* claims,
+               StandardOutput* out, Ending* end);

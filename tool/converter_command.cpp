@@ -16,9 +16,24 @@ std::string EscapeOutputTemplate(const std::string& path) {
 
 } // namespace
 
-std::vector<std::string> ConverterArguments(const std::string& program, const std::string& jpgPath,
-                                            const std::string& psPath) {
-    return {program, "-sDEVICE=jpeg", "-r120*120", "-o", EscapeOutputTemplate(jpgPath), psPath};
+std::string ImagePath(const std::string& imageBase, const Rendering& rendering, int page) {
+    return rendering.pages ? imageBase + "-" + std::to_string(page) + ".jpg" : imageBase + ".jpg";
+}
+
+std::vector<std::string> ConverterArguments(const std::string& program,
+                                            const std::string& imageBase,
+                                            const std::string& psPath,
+                                            const Rendering& rendering) {
+    const std::string x = std::to_string(rendering.xDpi), y = std::to_string(rendering.yDpi);
+    std::vector<std::string> args = {program, "-sDEVICE=jpeg",
+                                     x == y ? "-r" + x + "*" + y : "-r" + x + "x" + y};
+    if (rendering.quality != 0) {
+        args.push_back("-dJPEGQ=" + std::to_string(rendering.quality));
+    }
+    args.push_back("-o");
+    args.push_back(EscapeOutputTemplate(imageBase) + (rendering.pages ? "-%d.jpg" : ".jpg"));
+    args.push_back(psPath);
+    return args;
 }
 
 std::string CommandText(const std::vector<std::string>& args) {

@@ -38,7 +38,8 @@ void WriteFinished(Runner* runner, Until until, Claims* claims, StandardOutput* 
         if (first == nullptr) {
             return;
         }
-        FinishJob(first, runner->Captures(), claims, out, end);
+        const bool quiet = end->stopStatus != 0 && StopSignal() == 0;
+        FinishJob(rules, first, runner->Captures(), quiet, claims, out, end);
         runner->DropFirst();
     }
 }
@@ -47,7 +48,7 @@ void WriteFinished(Runner* runner, Until until, Claims* claims, StandardOutput* 
 // that an out-of-memory report can still name where it happened.
 struct RunState {
     Settings settings;
-    std::string psDir;
+    JobRules rules;
     std::string suffix; // the current entry's
     std::unique_ptr<StringList> files;
     ScanReport scan;
@@ -70,11 +71,25 @@ int Convert(StandardOutput* out, RunState* run, Place* at) {
         ReportError(Named(psArg), "no PostScript directory given");
         return 2;
     }
-    if (!AbsoluteDirectory(psArg, gsDir, &run->psDir, &why)) {
+    JobRules& rules = run->rules;
+    if (!AbsoluteDirectory(psArg, gsDir, &rules.psDir, &why)) {
         ReportError(psArg, why);
         return 2;
     }
-    const std::string& psDir = run->psDir;
+    const std::string& psDir = rules.psDir;
+    // The images' directory, if another: it must be there before anything runs.
+    rules.imageDir = psDir;
+    if (settings.outputGiven) {
+        if (settings.outputDir.empty()) {
+            ReportError(Named(settings.outputDir), "no output directory given");
+            return 2;
+        }
+        if (!AbsoluteDirectory(settings.outputDir, gsDir, &rules.imageDir, &why) ||
+            !(why = DirectoryReason(rules.imageDir)).empty()) {
+            ReportError(settings.outputDir, "cannot use as output directory: " + why);
+            return 2;
+        }
+    }
     at->directory = psDir.c_str();
     at->separator = !EndsInSeparator(psDir);
 
@@ -101,7 +116,7 @@ int Convert(StandardOutput* out, RunState* run, Place* at) {
         ReportError(Named(gsDir), "cannot enter Ghostscript directory: " + why);
         return 2;
     }
-    const std::string program = ConverterProgram();
+    rules.program = ConverterProgram();
 
     // No image may be written over a PostScript file of the run.
     Claims claims;
@@ -115,11 +130,11 @@ int Convert(StandardOutput* out, RunState* run, Place* at) {
 
     // One conversion per entry, up to jobs at once, each written out in
     // list order once it is done. Each read is one cursor step from the last.
-    Runner runner(settings.jobs);
+    Runner runner(settings.jobs, settings.timeout);
     for (std::int32_t i = 0; i < count; ++i) {
         runner.WaitForRoom();
-        WriteFinished(&runner, Until::kRoom, &claims, out, &end);
-        if (StopSignal() != 0 || end.stopStatus != 0) {
+        WriteFinished(rules, &runner, Until::kRoom, &claims, out, &end);
+        if (StopSignal() != 0 || end.stopStatus != 0 || runner.Stopped()) {
             break;
         }
         const char* entry = files->GetAt(i);
@@ -129,7 +144,20 @@ int Convert(StandardOutput* out, RunState* run, Place* at) {
         run->suffix = scan.SuffixOf(entry, "ps");
         at->name = entry;
         at->suffix = run->suffix.c_str();
-        Job job = PlanJob(psDir, entry, run->suffix, program, &claims);
+        Job job = PlanJob(rules, entry, run->suffix, &claims);
+        if (job.skip) {
+            continue;
+        }
+        if (settings.dryRun) {
+            // What a run of one at a time says before each converter, or its refusal.
+            if (job.refusal.empty()) {
+                out->Write(job.head);
+                out->Flush();
+            } else {
+                FinishJob(rules, &job, false, false, &claims, out, &end);
+            }
+            continue;
+        }
         if (job.refusal.empty()) {
             if (!runner.Captures()) {
                 // The converter writes to the same stream: our lines go first.
@@ -140,10 +168,10 @@ int Convert(StandardOutput* out, RunState* run, Place* at) {
         }
         runner.Add(std::move(job));
         // Once the next converter runs: what is done meanwhile.
-        WriteFinished(&runner, Until::kNoneDone, &claims, out, &end);
+        WriteFinished(rules, &runner, Until::kNoneDone, &claims, out, &end);
     }
     // The rest, as each is done; a stop has reached every converter running.
-    WriteFinished(&runner, Until::kEnd, &claims, out, &end);
+    WriteFinished(rules, &runner, Until::kEnd, &claims, out, &end);
     at->name = nullptr;
 
     out->Flush();
@@ -190,6 +218,16 @@ int RunDriver(int argc, char** argv) {
         if (static_cast<std::size_t>(settings.jobs) > allowed) {
             settings.jobs = static_cast<int>(allowed);
         }
+        if (settings.timeout > 0) {
+            char seconds[32];
+            std::snprintf(seconds, sizeof seconds, "%.6g", settings.timeout);
+            run.rules.timeout = seconds;
+        }
+        run.rules.rendering.xDpi = settings.xDpi;
+        run.rules.rendering.yDpi = settings.yDpi;
+        run.rules.rendering.quality = settings.quality;
+        run.rules.rendering.pages = settings.pages;
+        run.rules.update = settings.update;
         at.directory = settings.psDir.c_str();
         return Convert(&out, &run, &at);
     } catch (const std::bad_alloc&) {

@@ -42,8 +42,81 @@ bool ApplyJobs(const std::string& value, Settings* settings, std::string* why) {
     return true;
 }
 
+// Decimal seconds: digits with at most one point, nothing else, above 0 and
+// at most a year (a wait of longer than that is no limit anyone means).
+bool ApplyTimeout(const std::string& value, Settings* settings, std::string* why) {
+    const std::string::size_type point = value.find('.');
+    const bool digitsOnly =
+        value.find_first_not_of("0123456789.") == std::string::npos &&
+        (point == std::string::npos || value.find('.', point + 1) == std::string::npos) &&
+        value.find_first_of("0123456789") != std::string::npos;
+    const double seconds = digitsOnly ? std::strtod(value.c_str(), nullptr) : 0;
+    if (!digitsOnly || !(seconds > 0) || seconds > 31536000) {
+        *why = "'" + value + "' is not a number of seconds (above 0, at most 31536000)";
+        return false;
+    }
+    settings->timeout = seconds;
+    return true;
+}
+
+bool ApplyUpdate(const std::string&, Settings* settings, std::string*) {
+    settings->update = true;
+    return true;
+}
+
+bool ApplyDryRun(const std::string&, Settings* settings, std::string*) {
+    settings->dryRun = true;
+    return true;
+}
+
+// DPI, or XDPIxYDPI.
+bool ApplyResolution(const std::string& value, Settings* settings, std::string* why) {
+    const std::string::size_type x = value.find('x');
+    long xDpi = 0, yDpi = 0;
+    const bool ok = x == std::string::npos
+                        ? WholeNumber(value, 1, 10000, &xDpi) && WholeNumber(value, 1, 10000, &yDpi)
+                        : WholeNumber(value.substr(0, x), 1, 10000, &xDpi) &&
+                              WholeNumber(value.substr(x + 1), 1, 10000, &yDpi);
+    if (!ok) {
+        *why = "'" + value + "' is not a resolution (DPI or XDPIxYDPI, each 1 to 10000)";
+        return false;
+    }
+    settings->xDpi = static_cast<int>(xDpi);
+    settings->yDpi = static_cast<int>(yDpi);
+    return true;
+}
+
+bool ApplyQuality(const std::string& value, Settings* settings, std::string* why) {
+    long n = 0;
+    if (!WholeNumber(value, 1, 100, &n)) {
+        *why = "'" + value + "' is not a JPEG quality (1 to 100)";
+        return false;
+    }
+    settings->quality = static_cast<int>(n);
+    return true;
+}
+
+bool ApplyPages(const std::string&, Settings* settings, std::string*) {
+    settings->pages = true;
+    return true;
+}
+
+// Whether the directory can be used is the run's to say: it may not exist yet.
+bool ApplyOutput(const std::string& value, Settings* settings, std::string*) {
+    settings->outputDir = value;
+    settings->outputGiven = true;
+    return true;
+}
+
 const OptionSpec kOptions[] = {
     {'j', "jobs", "a number of converters", ApplyJobs},
+    {0, "timeout", "a number of seconds", ApplyTimeout},
+    {'u', "update", nullptr, ApplyUpdate},
+    {'n', "dry-run", nullptr, ApplyDryRun},
+    {'r', "resolution", "a resolution", ApplyResolution},
+    {'q', "quality", "a JPEG quality", ApplyQuality},
+    {0, "pages", nullptr, ApplyPages},
+    {'o', "output", "a directory", ApplyOutput},
 };
 
 const OptionSpec* FindShort(char name) {
@@ -161,6 +234,16 @@ std::string HelpText() {
            "Options:\n"
            "  -j N, --jobs N, --jobs=N  run up to N converters at once (default 1); the\n"
            "                            output is the same as one at a time, file by file\n"
+           "  --timeout S               stop a converter still running after S seconds\n"
+           "                            (decimals allowed); its file fails, the run goes on\n"
+           "  -u, --update              skip a file whose image is there, not empty, and\n"
+           "                            not older than the file\n"
+           "  -n, --dry-run             print what would run; run nothing, write nothing\n"
+           "  -r DPI, --resolution DPI  the resolution, DPI or XDPIxYDPI (default 120)\n"
+           "  -q N, --quality N         the JPEG quality, 1 to 100 (default: the\n"
+           "                            converter's own)\n"
+           "  --pages                   one image per page: <name>-1.jpg, <name>-2.jpg, ...\n"
+           "  -o DIR, --output DIR      write the images into DIR (it must exist)\n"
            "  --help                    show this text and exit\n"
            "  --version                 show the version and exit\n"
            "  --                        end of the options: a directory may begin with '-'\n"

@@ -26,6 +26,15 @@
 //   FAKE_GS_SAME_STAMP when set, the image is rewritten with its size and
 //                    modification time as they were, as on a file system
 //                    with coarse timestamps
+//   FAKE_GS_PAGES    with "%d" in the output name, write this many pages
+//                    (default 1), as Ghostscript does for one file per page
+//   FAKE_GS_CONTENT  the image holds this file's bytes ("fake jpeg" without)
+//   FAKE_GS_HANG_MS  after writing the image, sleep this long (a converter
+//                    that will not end)
+//   FAKE_GS_IGNORE_TERM (POSIX) when set, ignore SIGTERM
+//   FAKE_GS_PIDS     append the process id to this file
+//   FAKE_GS_INTERLEAVE when set, print "1 out", "2 err", "3 out", "4 err",
+//                    each line flushed to its stream in turn
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -43,6 +52,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 #endif
+#include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -169,9 +180,15 @@ void SleepMs(long ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-std::string Untemplate(const std::string& name) {
+// The output name with "%%" read back as "%"; *page is where a page
+// number's "%d" stands in it, or npos.
+std::string Untemplate(const std::string& name, std::string::size_type* page) {
     std::string out;
+    *page = std::string::npos;
     for (std::size_t i = 0; i < name.size(); ++i) {
+        if (name[i] == '%' && i + 1 < name.size() && name[i + 1] == 'd') {
+            *page = out.size();
+        }
         out += name[i];
         if (name[i] == '%' && i + 1 < name.size() && name[i + 1] == '%') {
             ++i;
@@ -230,6 +247,18 @@ int main(int argc, char** argv) {
             std::fclose(f);
         }
     }
+    if (const char* path = std::getenv("FAKE_GS_PIDS")) {
+#ifdef _WIN32
+        Append(path, std::to_string(GetCurrentProcessId()) + "\n");
+#else
+        Append(path, std::to_string(getpid()) + "\n");
+#endif
+    }
+#ifndef _WIN32
+    if (std::getenv("FAKE_GS_IGNORE_TERM") != nullptr) {
+        std::signal(SIGTERM, SIG_IGN);
+    }
+#endif
     if (const char* victim = std::getenv("FAKE_GS_REMOVE")) {
         std::error_code ec;
         std::filesystem::remove_all(victim, ec);
@@ -268,22 +297,54 @@ int main(int argc, char** argv) {
         std::fflush(nullptr);
     }
 
+    if (std::getenv("FAKE_GS_INTERLEAVE") != nullptr) {
+        for (int line = 1; line <= 4; ++line) {
+            std::FILE* stream = line % 2 == 1 ? stdout : stderr;
+            std::fprintf(stream, "%d %s\n", line, line % 2 == 1 ? "out" : "err");
+            std::fflush(stream);
+        }
+    }
+
     if (std::getenv("FAKE_GS_NO_IMAGE") == nullptr) {
+        std::string content = "fake jpeg";
+        if (const char* from = std::getenv("FAKE_GS_CONTENT")) {
+            std::ifstream in(from, std::ios::binary);
+            std::ostringstream bytes;
+            bytes << in.rdbuf();
+            content = bytes.str();
+        }
         for (std::size_t i = 1; i + 1 < args.size(); ++i) {
-            if (args[i] == "-o") {
-                const std::string image = Untemplate(args[i + 1]);
+            if (args[i] != "-o") {
+                continue;
+            }
+            std::string::size_type page = std::string::npos;
+            const std::string name = Untemplate(args[i + 1], &page);
+            const long pages = page == std::string::npos ? 1
+                               : std::getenv("FAKE_GS_PAGES") != nullptr
+                                   ? std::atol(std::getenv("FAKE_GS_PAGES"))
+                                   : 1;
+            for (long n = 1; n <= pages; ++n) {
+                const std::string image = page == std::string::npos
+                                              ? name
+                                              : name.substr(0, page) + std::to_string(n) +
+                                                    name.substr(page + 2);
                 const bool keepStamp = std::getenv("FAKE_GS_SAME_STAMP") != nullptr;
                 Stamp stamp;
                 bool stamped = keepStamp && GetStamp(image, &stamp);
                 std::FILE* out = std::fopen(image.c_str(), "wb");
                 if (out != nullptr) {
-                    std::fputs("fake jpeg", out);
+                    std::fwrite(content.data(), 1, content.size(), out);
                     std::fclose(out);
                 }
                 if (stamped) {
                     SetStamp(image, stamp);
                 }
             }
+        }
+    }
+    if (const char* ms = std::getenv("FAKE_GS_HANG_MS")) {
+        if (misbehave) {
+            SleepMs(std::atol(ms));
         }
     }
 
