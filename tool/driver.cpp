@@ -13,10 +13,13 @@
 #include <vector>
 
 #include "containers/string_list.h"
+#include "tool/console.h"
 #include "tool/converter_command.h"
-#include "tool/host.h"
+#include "tool/files.h"
+#include "tool/processes.h"
 #include "tool/runner.h"
 #include "tool/scan_directory.h"
+#include "tool/system_error.h"
 
 namespace {
 
@@ -303,7 +306,7 @@ int Convert(const std::string& gsDir, const std::string& psArg, int jobs, RunSta
             Place* at) {
     // Before anything is opened or run.
     std::string what, why;
-    if (!PrepareProcess(&what, &why)) {
+    if (!PrepareStreams(&what, &why) || !PrepareSignals(&what, &why)) {
         ReportError(what, why);
         return 2;
     }

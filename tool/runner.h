@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "tool/host.h"
+#include "tool/files.h"
+#include "tool/processes.h"
 
 // One file of the run, from the moment it is handed over until the driver
 // has written what it has to say about it.
