@@ -8,7 +8,7 @@
 #include <tuple>
 #include <utility>
 
-#include "tool/host.h"
+#include "tool/files.h"
 
 // A converter that reports success has written its image only if the file
 // is there and is not the one that was there before: another file, other

@@ -2,9 +2,24 @@
 
 #include <vector>
 
+#include "tool/jpeg_images.h"
 #include "tool/scan_directory.h"
 
 namespace {
+
+void FeedCounter(void* counter, const unsigned char* data, std::size_t size) {
+    static_cast<JpegImageCounter*>(counter)->Feed(data, size);
+}
+
+// How many whole images the JPEG file at path holds; false when it cannot be read.
+bool CountImages(const std::string& path, int* images, std::string* why) {
+    JpegImageCounter counter;
+    if (!ReadFileChunks(path, FeedCounter, &counter, why)) {
+        return false;
+    }
+    *images = counter.Complete();
+    return true;
+}
 
 // The page files after the first that are there now (a converter with
 // pages writes <name>-2.jpg and on), each with its stamp.

@@ -10,12 +10,15 @@
 
 #include "containers/string_list.h"
 #include "tool/claims.h"
+#include "tool/console.h"
 #include "tool/conversion.h"
-#include "tool/host.h"
+#include "tool/files.h"
 #include "tool/options.h"
+#include "tool/processes.h"
 #include "tool/reports.h"
 #include "tool/runner.h"
 #include "tool/scan_directory.h"
+#include "tool/system_error.h"
 
 namespace {
 
@@ -29,7 +32,10 @@ std::string Named(const std::string& arg) {
 enum class Until { kNoneDone, kRoom, kEnd };
 
 // Writes the files at the head of the run in order, as far as until says.
-void WriteFinished(Runner* runner, Until until, Claims* claims, StandardOutput* out, Ending* end) {
+// Once a converter stopped by someone else has ended the run, the files after
+// it are not written, as a run of one at a time would never have started them.
+void WriteFinished(const JobRules& rules, Runner* runner, Until until, Claims* claims,
+                   StandardOutput* out, Ending* end) {
     for (;;) {
         if (until == Until::kRoom && !runner->Full()) {
             return;
@@ -60,7 +66,7 @@ int Convert(StandardOutput* out, RunState* run, Place* at) {
     const std::string& psArg = settings.psDir;
     // Before anything is opened or run.
     std::string what, why;
-    if (!PrepareProcess(&what, &why)) {
+    if (!PrepareStreams(&what, &why) || !PrepareSignals(&what, &why)) {
         ReportError(what, why);
         return 2;
     }
@@ -130,7 +136,8 @@ int Convert(StandardOutput* out, RunState* run, Place* at) {
 
     // One conversion per entry, up to jobs at once, each written out in
     // list order once it is done. Each read is one cursor step from the last.
-    Runner runner(settings.jobs, settings.timeout);
+    Runner runner(settings.jobs, settings.timeout,
+                  settings.jobs > 1 && StandardStreamsShareAFile());
     for (std::int32_t i = 0; i < count; ++i) {
         runner.WaitForRoom();
         WriteFinished(rules, &runner, Until::kRoom, &claims, out, &end);

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "tool/host.h"
+#include "tool/processes.h"
 
 namespace {
 

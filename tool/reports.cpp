@@ -1,6 +1,7 @@
 #include "tool/reports.h"
 
-#include "tool/host.h"
+#include "tool/console.h"
+#include "tool/files.h"
 
 namespace {
 

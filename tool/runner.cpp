@@ -2,15 +2,15 @@
 
 #include <utility>
 
-bool PrepareCapture(ConverterProcess* process) {
-    if (process->out != -1 && process->err != -1) {
+bool PrepareCapture(ConverterProcess* process, bool combined) {
+    if (process->out != -1 && (combined || process->err != -1)) {
         return true;
     }
     ReleaseCaptured(process);
     std::string why;
     process->out = CreateCaptureFile(&why);
-    process->err = process->out == -1 ? -1 : CreateCaptureFile(&why);
-    if (process->err == -1) {
+    process->err = process->out == -1 || combined ? -1 : CreateCaptureFile(&why);
+    if (process->out == -1 || (!combined && process->err == -1)) {
         process->outcome.error = why;
         ReleaseCaptured(process);
         return false;
@@ -27,8 +27,9 @@ void ReleaseCaptured(ConverterProcess* process) {
     }
 }
 
-Runner::Runner(int jobs)
-    : jobs_(jobs < 1 ? 1 : jobs), limit_(jobs_ > 1 ? 2 * static_cast<std::size_t>(jobs_) : 1) {}
+Runner::Runner(int jobs, double timeout, bool combined)
+    : jobs_(jobs < 1 ? 1 : jobs), timeout_(timeout), combined_(combined),
+      limit_(jobs_ > 1 ? 2 * static_cast<std::size_t>(jobs_) : 1) {}
 
 Runner::~Runner() {
     while (Running() > 0 && CollectOne(true)) {
@@ -74,6 +75,14 @@ bool Runner::CollectOne(bool wait) {
         return false;
     }
     owners[ended]->done = true;
+    const ConverterOutcome& outcome = owners[ended]->process.outcome;
+    if (outcome.stopRun && !stopped_ && StopSignal() == 0) {
+        // Stopped from outside: as a run of one at a time, start nothing
+        // more, and stop the others as a stop sent to morvel would.
+        stopped_ = true;
+        running.erase(running.begin() + static_cast<std::ptrdiff_t>(ended));
+        PassStopOn(running, outcome.stopStatus);
+    }
     return true;
 }
 
@@ -94,12 +103,13 @@ void Runner::Add(Job job) {
         added.process.err = spare_.err;
         spare_.out = spare_.err = -1;
     }
-    if ((Captures() && !PrepareCapture(&added.process)) ||
-        !StartConverter(added.args, Captures(), &added.process) || added.process.id == 0) {
+    if ((Captures() && !PrepareCapture(&added.process, combined_)) ||
+        !StartConverter(added.args, Captures(), timeout_, &added.process) ||
+        added.process.id == 0) {
         added.done = true; // could not start, or (system()) already ran to its end
     }
     if (Captures()) {
-        PrepareCapture(&spare_); // a failure shows when the next one starts
+        PrepareCapture(&spare_, combined_); // a failure shows when the next one starts
     }
 }
 

@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "tool/host.h"
+#include "tool/files.h"
+#include "tool/processes.h"
 
 // One file of the run, from the moment it is handed over until the driver
 // has written what it has to say about it.
@@ -30,17 +31,19 @@ struct Job {
     bool done = false;
 };
 
-// Makes the two fresh files a converter's output is captured in, unless
-// process holds them already. False, with process->outcome.error saying
-// why, when they cannot be made.
-bool PrepareCapture(ConverterProcess* process);
+// Makes the fresh files a converter's output is captured in (one for both
+// streams with combined, else two), unless process holds them already.
+// False, with process->outcome.error saying why, when they cannot be made.
+bool PrepareCapture(ConverterProcess* process, bool combined);
 // Closes the captured files; they go with it.
 void ReleaseCaptured(ConverterProcess* process);
 
 class Runner {
   public:
-    // jobs: how many converters may run at once (1 or more).
-    explicit Runner(int jobs);
+    // jobs: how many converters may run at once (1 or more); timeout: the
+    // seconds each may run, 0 for no limit; combined: stdout and stderr are
+    // one file, so a converter's two streams are captured in one.
+    Runner(int jobs, double timeout, bool combined);
     // Waits for converters still running and releases their files.
     ~Runner();
     Runner(const Runner&) = delete;
@@ -62,6 +65,9 @@ class Runner {
     Job* First(bool wait);
     // Lets go of the first file and its captured output.
     void DropFirst();
+    // A converter was stopped from outside (not by morvel): nothing more
+    // may start, and the stop has been passed on to the others.
+    bool Stopped() const { return stopped_; }
 
   private:
     std::size_t Running() const;
@@ -70,6 +76,9 @@ class Runner {
     bool CollectOne(bool wait);
 
     int jobs_;
+    double timeout_;
+    bool combined_;
+    bool stopped_ = false;
     std::size_t limit_;
     std::deque<Job> queue_;
     ConverterProcess spare_; // the next converter's files, made while others run

@@ -4,7 +4,8 @@
 #include <string>
 
 #include "containers/string_list.h"
-#include "tool/host.h"
+#include "tool/files.h"
+#include "tool/system_error.h"
 
 namespace {
 

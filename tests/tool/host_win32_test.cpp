@@ -1,11 +1,14 @@
 // The Windows host pieces of the tool, called directly.
-#include "tool/host.h"
+#include "tool/files.h"
+#include "tool/processes.h"
+#include "tool/system_error.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "platform/win32.h"
 #include "tests/support/test_support.h"
 #include "tool/runner.h"
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tool/host.h"
+#include "tool/files.h"
 #include "tool/reports.h"
 
 namespace {

@@ -1,0 +1,7 @@
+#include "tool/system_error.h"
+
+#include "tool/win32_support.h"
+
+std::string LastErrorText() {
+    return SystemErrorText(GetLastError());
+}
