@@ -70,7 +70,8 @@ std::string RemovePartial(const JobRules& rules, const Job& job, const FileStamp
             break;
         }
         const std::size_t index = static_cast<std::size_t>(page - 2);
-        const FileStamp before = index < job.laterPages.size() ? job.laterPages[index] : FileStamp();
+        const FileStamp before =
+            index < job.laterPages.size() ? job.laterPages[index] : FileStamp();
         if (WrittenSince(before, now, 0)) {
             remove(path);
         }

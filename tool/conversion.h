@@ -24,8 +24,8 @@ struct JobRules {
     std::string imageDir; // absolute: where the images go
     std::string program;  // the converter as the command names it
     Rendering rendering;
-    bool update = false;  // an image not older than its file is left alone
-    std::string timeout;  // the time limit as the messages give it; empty: none
+    bool update = false; // an image not older than its file is left alone
+    std::string timeout; // the time limit as the messages give it; empty: none
 };
 
 // The job for the entry name + suffix (the name as found). A job that may

@@ -21,8 +21,7 @@ std::string ImagePath(const std::string& imageBase, const Rendering& rendering, 
 }
 
 std::vector<std::string> ConverterArguments(const std::string& program,
-                                            const std::string& imageBase,
-                                            const std::string& psPath,
+                                            const std::string& imageBase, const std::string& psPath,
                                             const Rendering& rendering) {
     const std::string x = std::to_string(rendering.xDpi), y = std::to_string(rendering.yDpi);
     std::vector<std::string> args = {program, "-sDEVICE=jpeg",

@@ -23,8 +23,7 @@ std::string ImagePath(const std::string& imageBase, const Rendering& rendering, 
 // '%' starts a page-number format, so every '%' of imageBase is doubled;
 // with pages the output is imageBase-%d.jpg.
 std::vector<std::string> ConverterArguments(const std::string& program,
-                                            const std::string& imageBase,
-                                            const std::string& psPath,
+                                            const std::string& imageBase, const std::string& psPath,
                                             const Rendering& rendering = Rendering());
 
 // The arguments joined by single spaces, those after "-o" (the file names)

@@ -117,7 +117,7 @@ std::string DirectoryReason(const std::string& path) {
         return LastErrorText();
     }
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? std::string()
-                                                       : SystemErrorText(ERROR_DIRECTORY);
+                                                        : SystemErrorText(ERROR_DIRECTORY);
 }
 
 bool RemoveImage(const std::string& path, std::string* why) {

@@ -52,13 +52,14 @@ struct ConverterOutcome {
 // One converter started and not yet collected. Its standard output and
 // error go either to morvel's own or to temporary files of its own.
 struct ConverterProcess {
-    long long id = 0;   // POSIX: the pid; Windows: the process handle; 0: none runs
-    long long out = -1; // the captured output files, -1 when not captured
-    long long err = -1; // -1 with out captured: stderr goes to out as well
-    long long job = 0;  // Windows: the job object its whole tree runs in, or 0
-    long long deadline = 0; // with a time limit: when the next step against it is due
-                            // (milliseconds of a steady clock); 0: none
-    int stopStage = 0;      // 1 once asked to stop for the time limit, 2 once killed
+    long long id = 0;         // POSIX: the pid; Windows: the process handle; 0: none runs
+    long long out = -1;       // the captured output files, -1 when not captured
+    long long err = -1;       // -1 with out captured: stderr goes to out as well
+    long long job = 0;        // Windows: the job object its whole tree runs in, or 0
+    long long deadline = 0;   // with a time limit: when the next step against it is due
+                              // (milliseconds of a steady clock); 0: none
+    int stopStage = 0;        // 1 once asked to stop for the time limit, 2 once killed
+    bool passedOn = false;    // a stop that reached another converter was passed on to it
     ConverterOutcome outcome; // once it has ended (or could not start)
 };
 

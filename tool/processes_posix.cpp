@@ -224,6 +224,7 @@ bool StartConverter(const std::vector<std::string>& args, bool capture, double t
     process->id = 0;
     process->outcome = ConverterOutcome();
     process->stopStage = 0;
+    process->passedOn = false;
     process->deadline = timeout > 0 ? DeadlineAfter(timeout) : 0;
     ConverterOutcome& outcome = process->outcome;
     const std::string& name = args.front();
@@ -349,6 +350,8 @@ std::size_t CollectConverter(const std::vector<ConverterProcess*>& running, bool
             ended->outcome.timedOut = ended->outcome.signaled = true;
             ended->outcome.ok = ended->outcome.stopRun = false;
         }
+        // The run ends by the stop that reached the first one, not by this.
+        ended->outcome.stopRun = ended->outcome.stopRun && !ended->passedOn;
         ended->id = 0;
         ended->deadline = 0;
         return index;
@@ -356,8 +359,9 @@ std::size_t CollectConverter(const std::vector<ConverterProcess*>& running, bool
 }
 
 void PassStopOn(const std::vector<ConverterProcess*>& running, int status) {
-    for (const ConverterProcess* process : running) {
+    for (ConverterProcess* process : running) {
         if (process->id != 0) {
+            process->passedOn = true;
             kill(static_cast<pid_t>(process->id), status - 128);
         }
     }

@@ -182,8 +182,8 @@ HANDLE NewJob() {
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits;
     std::memset(&limits, 0, sizeof limits);
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    if (job != nullptr && !SetInformationJobObject(job, JobObjectExtendedLimitInformation,
-                                                   &limits, sizeof limits)) {
+    if (job != nullptr &&
+        !SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
         CloseHandle(job);
         job = nullptr;
     }
@@ -210,9 +210,9 @@ void EndForTimeLimit(ConverterProcess* process, bool) {
 bool StartCommand(const std::string& commandLine, bool capture, bool limited,
                   ConverterProcess* process) {
     HANDLE out = capture ? AsHandle(process->out) : GetStdHandle(STD_OUTPUT_HANDLE);
-    HANDLE err = !capture                ? GetStdHandle(STD_ERROR_HANDLE)
+    HANDLE err = !capture             ? GetStdHandle(STD_ERROR_HANDLE)
                  : process->err == -1 ? out
-                                        : AsHandle(process->err);
+                                      : AsHandle(process->err);
     DWORD size = GetEnvironmentVariableW(L"COMSPEC", nullptr, 0);
     std::wstring comspec(size, L'\0');
     DWORD got = size != 0 ? GetEnvironmentVariableW(L"COMSPEC", &comspec[0], size) : 0;
@@ -271,6 +271,7 @@ bool StartConverter(const std::vector<std::string>& args, bool capture, double t
     process->id = 0;
     process->job = 0;
     process->stopStage = 0;
+    process->passedOn = false;
     process->deadline = timeout > 0 ? DeadlineAfter(timeout) : 0;
     process->outcome = ConverterOutcome();
     const std::string commandLine = CommandText(args);
@@ -326,6 +327,8 @@ std::size_t CollectConverter(const std::vector<ConverterProcess*>& running, bool
         ended->outcome.timedOut = ended->outcome.signaled = true;
         ended->outcome.ok = ended->outcome.stopRun = false;
     }
+    // The run ends by the stop that reached the first one, not by this.
+    ended->outcome.stopRun = ended->outcome.stopRun && !ended->passedOn;
     CloseHandle(handles[index]);
     if (ended->job != 0) {
         CloseHandle(AsHandle(ended->job));
@@ -340,6 +343,7 @@ void PassStopOn(const std::vector<ConverterProcess*>& running, int) {
     // it had reached them.
     for (ConverterProcess* process : running) {
         if (process->id != 0) {
+            process->passedOn = true;
             EndTree(process, kControlCExit);
         }
     }

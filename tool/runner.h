@@ -20,13 +20,13 @@ struct Job {
     std::string psPath;
     std::string imageBase; // the image's path without ".jpg"
     std::string jpgPath;   // the image, or with pages the first page's file
-    std::string head;    // the progress line and the command, as written
-    std::string refusal; // why it must not run; such a job only reports
+    std::string head;      // the progress line and the command, as written
+    std::string refusal;   // why it must not run; such a job only reports
     std::vector<std::string> args;
-    bool skip = false;           // up to date: nothing to run or say
-    FileStamp before;            // the image's path just before the start
+    bool skip = false;                 // up to date: nothing to run or say
+    FileStamp before;                  // the image's path just before the start
     std::vector<FileStamp> laterPages; // with pages: those after the first that were there
-    WriteWatch* watch = nullptr; // owned; ended by the driver
+    WriteWatch* watch = nullptr;       // owned; ended by the driver
     ConverterProcess process;
     bool done = false;
 };

@@ -31,6 +31,7 @@
 //   FAKE_GS_CONTENT  the image holds this file's bytes ("fake jpeg" without)
 //   FAKE_GS_HANG_MS  after writing the image, sleep this long (a converter
 //                    that will not end)
+//   FAKE_GS_OTHERS_MS calls that FAKE_GS_MATCH leaves out sleep this long
 //   FAKE_GS_IGNORE_TERM (POSIX) when set, ignore SIGTERM
 //   FAKE_GS_PIDS     append the process id to this file
 //   FAKE_GS_INTERLEAVE when set, print "1 out", "2 err", "3 out", "4 err",
@@ -285,6 +286,11 @@ int main(int argc, char** argv) {
         }
     }
 
+    if (const char* ms = std::getenv("FAKE_GS_OTHERS_MS")) {
+        if (!misbehave) {
+            SleepMs(std::atol(ms));
+        }
+    }
     if (const char* ms = std::getenv("FAKE_GS_SLEEP_MS")) {
         SleepMs(std::atol(ms));
     }
@@ -324,10 +330,10 @@ int main(int argc, char** argv) {
                                    ? std::atol(std::getenv("FAKE_GS_PAGES"))
                                    : 1;
             for (long n = 1; n <= pages; ++n) {
-                const std::string image = page == std::string::npos
-                                              ? name
-                                              : name.substr(0, page) + std::to_string(n) +
-                                                    name.substr(page + 2);
+                const std::string image =
+                    page == std::string::npos
+                        ? name
+                        : name.substr(0, page) + std::to_string(n) + name.substr(page + 2);
                 const bool keepStamp = std::getenv("FAKE_GS_SAME_STAMP") != nullptr;
                 Stamp stamp;
                 bool stamped = keepStamp && GetStamp(image, &stamp);

@@ -1,0 +1,44 @@
+// A time limit per converter: the file fails, what it half wrote goes, and
+// the run goes on.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+#include "tests/support/test_support.h"
+#include "tests/tool/driver_fixture.h"
+
+TEST(TimeLimit, AConverterPastTheLimitIsStoppedAndTheRunGoesOn) {
+    for (const char* jobs : {"1", "3"}) {
+        SCOPED_TRACE(jobs);
+        DriverWorld w;
+        for (const char* name : {"a.ps", "b.ps", "slow.ps", "d.ps", "e.ps"}) {
+            w.AddPs(name);
+        }
+        // It writes its image, then never ends.
+        const auto start = std::chrono::steady_clock::now();
+        ProcessResult r = w.Run({"--timeout", "0.5", "-j", jobs, w.gsDir, w.psDir},
+                                {"FAKE_GS_MATCH=slow.ps", "FAKE_GS_HANG_MS=30000"});
+        const auto took = std::chrono::steady_clock::now() - start;
+        EXPECT_LT(took, std::chrono::seconds(25));
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err, "morvel: " + w.Ps("slow.ps") +
+                             ": converter stopped after 0.5 s (--timeout); removed the partial "
+                             "image " +
+                             w.Ps("slow.jpg") + "\n");
+        EXPECT_EQ(w.Calls().size(), 5u);
+        EXPECT_FALSE(FileExists(w.Ps("slow.jpg")));
+        for (const char* name : {"a.jpg", "b.jpg", "d.jpg", "e.jpg"}) {
+            EXPECT_TRUE(FileExists(w.Ps(name))) << name;
+        }
+    }
+    // An image it never touched stays.
+    DriverWorld w;
+    w.AddPs("slow.ps");
+    WriteFile(w.Ps("slow.jpg"), "earlier");
+    ProcessResult r =
+        w.Run({"--timeout=1", w.gsDir, w.psDir}, {"FAKE_GS_NO_IMAGE=1", "FAKE_GS_HANG_MS=30000"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "morvel: " + w.Ps("slow.ps") + ": converter stopped after 1 s (--timeout)\n");
+    EXPECT_EQ(ReadFile(w.Ps("slow.jpg")), "earlier");
+}
