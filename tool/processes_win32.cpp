@@ -74,7 +74,8 @@ std::string ExpandedVariable(const std::string& command) {
             DWORD size = GetEnvironmentVariableA(name.c_str(), nullptr, 0);
             bool defined = size != 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND;
             if (defined || IsDynamicVariable(name)) {
-                return name;
+                // The per-drive "=C:" is named whole.
+                return name.size() == 2 && name[0] == '=' ? name + ":" : name;
             }
         }
         open = close;

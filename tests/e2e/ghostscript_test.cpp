@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "tests/support/test_support.h"
@@ -126,4 +127,74 @@ TEST(Ghostscript, RendersGoodFilesAndReportsTheBrokenOne) {
     EXPECT_EQ(entries,
               std::vector<std::string>({"broken.ps", "letter.jpg", "letter.ps", "small%page.jpg",
                                         "small%page.ps", "with space.jpg", "with space.ps"}));
+}
+
+TEST(Ghostscript, ResolutionQualityAndPagesAsAsked) {
+    const std::string gsDir = FindOnPath("gs");
+    ASSERT_FALSE(gsDir.empty());
+    TempDir dir;
+    const std::string in = dir.Sub("in"), out = dir.Sub("out");
+    MakeDir(in);
+    MakeDir(out);
+    WriteFile(JoinPath(in, "page.ps"), Page(300, 150, "page"));
+    const std::string three = Page(300, 150, "one");
+    WriteFile(JoinPath(in, "three.ps"),
+              three + three.substr(three.find('\n') + 1) + three.substr(three.find('\n') + 1));
+
+    // -r 72 against -r 240, and the quality, into a folder beside a read-only one.
+    ASSERT_EQ(chmod(in.c_str(), 0555), 0);
+    const std::string dirs[] = {dir.Sub("r72"), dir.Sub("r240")};
+    for (const std::string& d : dirs) {
+        MakeDir(d);
+    }
+    ProcessResult r72 = RunProcess({MORVEL_EXE, "-r", "72", "-q", "10", "-o", dirs[0], gsDir, in});
+    ProcessResult r240 = RunProcess({MORVEL_EXE, "-r240", "-q", "95", "-o", dirs[1], gsDir, in});
+    EXPECT_EQ(r72.status, 0) << r72.err;
+    const JpegInfo small = ReadJpegHeader(ReadFile(JoinPath(dirs[0], "page.jpg")));
+    const JpegInfo large = ReadJpegHeader(ReadFile(JoinPath(dirs[1], "page.jpg")));
+    EXPECT_EQ(small.width * 240, large.width * 72);
+    EXPECT_EQ(small.height * 240, large.height * 72);
+    EXPECT_EQ(small.width, 300);
+    // The same page at the same resolution, at two qualities.
+    ProcessResult q95 = RunProcess({MORVEL_EXE, "-r", "72", "-q", "95", "-o", out, gsDir, in});
+    EXPECT_LT(ReadFile(JoinPath(dirs[0], "page.jpg")).size(),
+              ReadFile(JoinPath(out, "page.jpg")).size());
+    // Without --pages the three pages share one file, and a line says so.
+    EXPECT_EQ(q95.err, "morvel: " + JoinPath(in, "three.ps") + ": " + JoinPath(out, "three.jpg") +
+                           " holds 3 pages; image viewers show the first (--pages writes one "
+                           "image per page)\n");
+    EXPECT_EQ(q95.status, 0);
+
+    ProcessResult pages = RunProcess({MORVEL_EXE, "--pages", "-o", out, gsDir, in});
+    EXPECT_EQ(pages.status, 0) << pages.err;
+    EXPECT_EQ(pages.err, "");
+    for (const char* name : {"three-1.jpg", "three-2.jpg", "three-3.jpg", "page-1.jpg"}) {
+        const std::string data = ReadFile(JoinPath(out, name));
+        EXPECT_TRUE(ReadJpegHeader(data).valid) << name;
+        // One image each: the only end-of-image marker is the last two bytes.
+        EXPECT_EQ(data.find("\xFF\xD9"), data.size() - 2) << name;
+    }
+    EXPECT_FALSE(FileExists(JoinPath(out, "three-4.jpg")));
+    EXPECT_EQ(ListDir(in), std::vector<std::string>({"page.ps", "three.ps"}));
+    chmod(in.c_str(), 0755);
+}
+
+TEST(Ghostscript, AnEndlessFileIsStoppedAndTheOthersConverted) {
+    const std::string gsDir = FindOnPath("gs");
+    ASSERT_FALSE(gsDir.empty());
+    for (const char* jobs : {"1", "3"}) {
+        TempDir dir;
+        WriteFile(dir.Sub("loop.ps"), "%!PS\n{} loop\n");
+        WriteFile(dir.Sub("a.ps"), Page(300, 150, "a"));
+        WriteFile(dir.Sub("b.ps"), Page(300, 150, "b"));
+        ProcessResult r = RunProcess({MORVEL_EXE, "--timeout", "2", "-j", jobs, gsDir, dir.path()});
+        EXPECT_EQ(r.status, 2) << jobs;
+        EXPECT_EQ(r.err.find("morvel: " + dir.Sub("loop.ps") +
+                             ": converter stopped after 2 s (--timeout)"),
+                  0u)
+            << r.err;
+        EXPECT_TRUE(ReadJpegHeader(ReadFile(dir.Sub("a.jpg"))).valid);
+        EXPECT_TRUE(ReadJpegHeader(ReadFile(dir.Sub("b.jpg"))).valid);
+        EXPECT_FALSE(FileExists(dir.Sub("loop.jpg")));
+    }
 }

@@ -100,6 +100,26 @@ TEST(DriverWin32, NameThatTheInterpreterWouldExpandIsRefused) {
               std::string::npos);
 }
 
+TEST(DriverWin32, NamesOfTheInterpretersOwnVariablesAreRefused) {
+    DriverWorld w;
+    const std::vector<std::string> variables = {"__CD__",         "__APPDIR__", "=ExitCode",
+                                                "=exitcodeascii", "=C:",        "=z:"};
+    for (const std::string& v : variables) {
+        w.AddPs("x%" + v + "%y.ps");
+    }
+    ProcessResult r = w.Run({"--pages", w.gsDir, w.psDir});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(w.Calls().empty());
+    for (const std::string& v : variables) {
+        EXPECT_NE(r.err.find("morvel: " + w.Ps("x%" + v + "%y.ps") +
+                             ": the command interpreter would replace %" + v +
+                             "% in the command line; not run\n"),
+                  std::string::npos)
+            << v << "\n"
+            << r.err;
+    }
+}
+
 TEST(DriverWin32, RootRelativeDirectoryIsKeptOnTheSameDrive) {
     DriverWorld w;
     w.AddPs("r.ps");
@@ -391,7 +411,10 @@ TEST(DriverWin32, CtrlCStopsTheRun) {
     ASSERT_TRUE(r.exited);
     EXPECT_EQ(r.status, 130);
     EXPECT_EQ(w.Calls().size(), 1u) << "the user asked to stop";
-    EXPECT_NE(r.err.find(": converter interrupted (Ctrl+C)\n"), std::string::npos) << r.err;
+    // What it wrote before the stop does not stay looking finished.
+    EXPECT_NE(r.err.find(": converter interrupted (Ctrl+C); removed the partial image "),
+              std::string::npos)
+        << r.err;
 }
 
 TEST(DriverWin32, CrashedConverterIsReportedInHexAndTheRunGoesOn) {
@@ -403,7 +426,11 @@ TEST(DriverWin32, CrashedConverterIsReportedInHexAndTheRunGoesOn) {
     ASSERT_TRUE(r.exited);
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(w.Calls().size(), 2u);
-    EXPECT_EQ(r.err, "morvel: " + w.Ps("crash.ps") + ": converter exited with status 0xC0000005\n");
+    EXPECT_EQ(r.err, "morvel: " + w.Ps("crash.ps") +
+                         ": converter exited with status 0xC0000005; removed the partial image " +
+                         w.Ps("crash.jpg") + "\n");
+    EXPECT_FALSE(FileExists(w.Ps("crash.jpg")));
+    EXPECT_TRUE(FileExists(w.Ps("fine.jpg")));
 }
 
 TEST(DriverWin32, MissingConverterIsNamedPerFile) {

@@ -24,8 +24,8 @@ std::string Absolute(const std::string& given, const std::string& gsDir = "gs") 
 // Runs args as the driver does, one at a time or captured, to its end.
 ConverterOutcome RunCommand(const std::vector<std::string>& args, bool capture) {
     ConverterProcess process;
-    if ((!capture || PrepareCapture(&process)) && StartConverter(args, capture, &process) &&
-        process.id != 0) {
+    if ((!capture || PrepareCapture(&process, false)) &&
+        StartConverter(args, capture, 0, &process) && process.id != 0) {
         CollectConverter({&process}, true);
     }
     ReleaseCaptured(&process);
