@@ -91,31 +91,51 @@ jpegs() {
     echo "$n"
 }
 
+# check CONTENDER GS_DIR PS_DIR N: one untimed run exits 0 and leaves N JPEG
+# files.
+check() {
+    rm -f "$3"/*.jpg
+    sh -c "$(contender "$1" "$2" "$3")" >/dev/null 2>"$work/stderr" ||
+        { cat "$work/stderr" >&2; fail "${label[$1]} exits non-zero"; }
+    [ "$(jpegs "$3")" = "$4" ] || fail "${label[$1]} does not leave one JPEG per file"
+}
+
+# commands GS_DIR PS_DIR CONTENDER...: hyperfine's name and command line for
+# each contender, in cmds.
+commands() {
+    local gs_dir=$1 ps_dir=$2 c
+    shift 2
+    cmds=()
+    for c in "$@"; do
+        cmds+=(-n "${label[$c]}" "$(contender "$c" "$gs_dir" "$ps_dir")")
+    done
+}
+
 # compare SECTION GS_DIR PS_DIR CONTENDER...: each contender side by side,
 # every run starting without the JPEG files of the one before.
 compare() {
-    local section=$1 gs_dir=$2 ps_dir=$3 c
-    shift 3
-    local commands=()
-    for c in "$@"; do
-        commands+=(-n "${label[$c]}" "$(contender "$c" "$gs_dir" "$ps_dir")")
-    done
-    hyperfine "${timing[@]}" --prepare "rm -f '$ps_dir'/*.jpg" \
-        --export-markdown "$results/$section.md" --export-json "$results/$section.json" "${commands[@]}"
+    local section=$1
+    shift
+    commands "$@"
+    hyperfine "${timing[@]}" --prepare "rm -f '$2'/*.jpg" \
+        --export-markdown "$results/$section.md" --export-json "$results/$section.json" "${cmds[@]}"
+}
+
+# empty_files DIR N: DIR, made, with N empty .ps files.
+empty_files() {
+    mkdir "$1"
+    (cd "$1" && seq -f 'page-%06g.ps' 1 "$2" | xargs touch)
 }
 
 echo "== 1. driver overhead: $files files, the no-op converter"
-mkdir "$work/empty"
-(cd "$work/empty" && seq -f 'page-%06g.ps' 1 "$files" | xargs touch)
+empty_files "$work/empty" "$files"
 for c in morvel morvel-j loop find; do
-    rm -f "$work/empty"/*.jpg "$work/calls"
-    NOOP_GS_LOG=$work/calls sh -c "$(contender "$c" "$noop" "$work/empty")" >/dev/null || fail "$c exits non-zero"
-    [ "$(jpegs "$work/empty")" = "$files" ] || fail "$c does not leave one JPEG per file"
+    rm -f "$work/calls"
+    NOOP_GS_LOG=$work/calls check "$c" "$noop" "$work/empty" "$files"
     sed 's/\.ps\.jpg|/.jpg|/' "$work/calls" | sort >"$work/calls.$c"
+    cmp -s "$work/calls.morvel" "$work/calls.$c" ||
+        fail "${label[$c]} and morvel start the converter differently"
 done
-cmp -s "$work/calls.morvel" "$work/calls.morvel-j" || fail "morvel -j $jobs starts the converter differently"
-cmp -s "$work/calls.morvel" "$work/calls.loop" || fail "the loop and morvel start the converter differently"
-cmp -s "$work/calls.morvel" "$work/calls.find" || fail "find -exec and morvel start the converter differently"
 compare overhead "$noop" "$work/empty" morvel morvel-j loop find
 
 echo "== 2. real Ghostscript: $pages one-page files"
@@ -126,9 +146,7 @@ for ((i = 1; i <= pages; i++)); do
 done
 page_contenders=(morvel morvel-j loop xargs-1 xargs-j parallel gm)
 for c in "${page_contenders[@]}"; do
-    rm -f "$work/pages"/*.jpg
-    sh -c "$(contender "$c" "$gs_dir" "$work/pages")" >/dev/null 2>&1 || fail "$c exits non-zero"
-    [ "$(jpegs "$work/pages")" = "$pages" ] || fail "$c does not leave one JPEG per page"
+    check "$c" "$gs_dir" "$work/pages" "$pages"
 done
 compare ghostscript "$gs_dir" "$work/pages" "${page_contenders[@]}"
 
@@ -137,13 +155,10 @@ compare ghostscript "$gs_dir" "$work/pages" "${page_contenders[@]}"
 # rounds for each.
 echo "== 2b. real Ghostscript, $rounds interleaved rounds"
 interleaved=(morvel-j xargs-j parallel morvel xargs-1)
+commands "$gs_dir" "$work/pages" "${interleaved[@]}"
 for ((r = 1; r <= rounds; r++)); do
-    commands=()
-    for c in "${interleaved[@]}"; do
-        commands+=(-n "${label[$c]}" "$(contender "$c" "$gs_dir" "$work/pages")")
-    done
     hyperfine --runs 1 --style none --prepare "rm -f '$work/pages'/*.jpg" \
-        --export-json "$work/round-$r.json" "${commands[@]}" >/dev/null
+        --export-json "$work/round-$r.json" "${cmds[@]}" >/dev/null
 done
 # hyperfine's JSON, one result per command: its name, then its times.
 awk '/"command":/ { sub(/.*"command": "/, ""); sub(/",?$/, ""); name = $0 }
@@ -166,9 +181,7 @@ awk '/"command":/ { sub(/.*"command": "/, ""); sub(/",?$/, ""); name = $0 }
 echo "== 3. growth: the whole driver on $names names, the scan on $scan_sizes"
 scan_args=()
 for n in ${names//,/ } $scan_sizes; do
-    [ -d "$work/names-$n" ] && continue
-    mkdir "$work/names-$n"
-    (cd "$work/names-$n" && seq -f 'page-%06g.ps' 1 "$n" | xargs touch)
+    [ -d "$work/names-$n" ] || empty_files "$work/names-$n" "$n"
 done
 for n in $scan_sizes; do
     scan_args+=("$work/names-$n" "$n")
@@ -202,38 +215,38 @@ echo "== 4. containers (Google Benchmark)"
 } >"$results/containers.md"
 [ "$(wc -l <"$results/containers.md")" -gt 2 ] || fail "no container results"
 
-{
-    echo "Measured $(date -u '+%Y-%m-%d %H:%M UTC') with \`bench/run.sh\`: $(nproc) cores," \
-        "$(lscpu | sed -n 's/^Model name: *//p' | head -n 1), Debian $(cat /etc/debian_version);" \
-        "$(hyperfine --version), Ghostscript $(gs --version), $(gm version | head -n 1 | cut -d' ' -f1-2)."
-    echo "Load average before the report: $(cut -d' ' -f1-3 /proc/loadavg)."
-    echo
-    echo "### 1. Driver overhead ($files files, the no-op converter)"
-    echo
-    cat "$results/overhead.md"
-    echo
-    echo "### 2. Real Ghostscript ($pages one-page files)"
-    echo
-    cat "$results/ghostscript.md"
-    echo
-    echo "Interleaved: $rounds rounds, each command once per round, the median of each:"
-    echo
-    cat "$results/interleaved.md"
-    echo
-    echo "### 3. Growth"
-    echo
-    echo "The whole driver with the no-op converter:"
-    echo
-    cat "$results/driver-growth.md"
-    echo
-    echo "The scan and the list (\`bench/scan_growth.cpp\`, median of $rounds):"
-    echo
-    cat "$results/scan-growth.md"
-    echo
-    echo "### 4. Containers (Google Benchmark, median of $rounds repetitions)"
-    echo
-    cat "$results/containers.md"
-} >"$results/report.md"
+machine="$(nproc) cores, $(lscpu | sed -n 's/^Model name: *//p' | head -n 1), Debian $(cat /etc/debian_version)"
+tools="$(hyperfine --version), Ghostscript $(gs --version), $(gm version | head -n 1 | cut -d' ' -f1-2)"
+cat >"$results/report.md" <<EOF
+Measured $(date -u '+%Y-%m-%d %H:%M UTC') with \`bench/run.sh\`: $machine; $tools.
+Load average before the report: $(cut -d' ' -f1-3 /proc/loadavg).
+
+### 1. Driver overhead ($files files, the no-op converter)
+
+$(cat "$results/overhead.md")
+
+### 2. Real Ghostscript ($pages one-page files)
+
+$(cat "$results/ghostscript.md")
+
+Interleaved: $rounds rounds, each command once per round, the median of each:
+
+$(cat "$results/interleaved.md")
+
+### 3. Growth
+
+The whole driver with the no-op converter:
+
+$(cat "$results/driver-growth.md")
+
+The scan and the list (\`bench/scan_growth.cpp\`, median of $rounds):
+
+$(cat "$results/scan-growth.md")
+
+### 4. Containers (Google Benchmark, median of $rounds repetitions)
+
+$(cat "$results/containers.md")
+EOF
 cat "$results/report.md"
 
 if [ "${1:-}" = --write-doc ]; then

@@ -453,12 +453,17 @@ TEST(DriverWin32, MissingConverterIsNamedPerFile) {
 
 TEST(DriverWin32, PathsAsLongAsTheSearchAllows) {
     DriverWorld w;
-    // A directory just short of MAX_PATH with its pattern, and names that
-    // make each path and the command far longer than the old fixed buffers.
+    // A directory whose pattern, with its terminator, fills MAX_PATH, and
+    // names that make each path and the command far longer than the old
+    // fixed buffers. The last level takes what is left, so the lengths are
+    // the same wherever the temporary directory lies.
+    const std::size_t longest = MAX_PATH - 1 - std::string("\\*.ps").size();
     std::string dir = w.psDir;
-    while (dir.size() + 41 + 6 < MAX_PATH) {
+    ASSERT_LT(dir.size() + 1, longest) << dir;
+    while (longest - dir.size() > 42) {
         dir = JoinPath(dir, std::string(40, static_cast<char>('a' + dir.size() % 26)));
     }
+    dir = JoinPath(dir, std::string(longest - dir.size() - 1, 'z'));
     MakeDir(dir);
     std::string name(240, 'n');
     WriteFile(JoinPath(dir, name + ".ps"), "%!PS\n");
