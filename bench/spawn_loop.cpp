@@ -32,8 +32,8 @@ int main(int argc, char** argv) {
         }
         const std::string ps = dir + "/" + name;
         const std::string jpg = dir + "/" + name.substr(0, name.size() - 3) + ".jpg";
-        std::vector<const char*> args = {"gs", "-sDEVICE=jpeg", "-r120*120", "-o",
-                                         jpg.c_str(), ps.c_str(), nullptr};
+        std::vector<const char*> args = {"gs",        "-sDEVICE=jpeg", "-r120*120", "-o",
+                                         jpg.c_str(), ps.c_str(),      nullptr};
         pid_t pid = vfork();
         if (pid == 0) {
             execve("./gs", const_cast<char**>(args.data()), environ);

@@ -7,6 +7,9 @@
 
 namespace {
 
+// SOI, an SOS segment of one component, EOI.
+const unsigned long long kSmallestImage = 2 + 12 + 2;
+
 void FeedCounter(void* counter, const unsigned char* data, std::size_t size) {
     static_cast<JpegImageCounter*>(counter)->Feed(data, size);
 }
@@ -42,7 +45,7 @@ bool UpToDate(const FileStamp& image, const std::string& psPath) {
     if (!image.exists || !image.regular || image.size == 0) {
         return false;
     }
-    const FileStamp source = StampOf(psPath);
+    const FileStamp source = StampOf(psPath, false);
     return source.exists && image.modified >= source.modified;
 }
 
@@ -65,7 +68,7 @@ std::string RemovePartial(const JobRules& rules, const Job& job, const FileStamp
     }
     for (int page = 2; rules.rendering.pages; ++page) {
         const std::string path = ImagePath(job.imageBase, rules.rendering, page);
-        const FileStamp now = StampOf(path);
+        const FileStamp now = StampOf(path, false);
         if (!now.exists) {
             break;
         }
@@ -134,11 +137,12 @@ void FinishJob(const JobRules& rules, Job* job, bool captured, bool quiet, Claim
     }
     const int watched = EndWriteWatch(job->watch);
     job->watch = nullptr;
-    const FileStamp after = StampOf(job->jpgPath);
+    // Its place was claimed before the start.
+    const FileStamp after = StampOf(job->jpgPath, false);
     claims->AddImage(job->jpgPath, job->psPath, after);
     for (int page = 2; rules.rendering.pages; ++page) {
         const std::string path = ImagePath(job->imageBase, rules.rendering, page);
-        const FileStamp stamp = StampOf(path);
+        const FileStamp stamp = StampOf(path, false);
         if (!stamp.exists) {
             break;
         }
@@ -175,7 +179,9 @@ void FinishJob(const JobRules& rules, Job* job, bool captured, bool quiet, Claim
         }
         return;
     }
-    if (!rules.rendering.pages) {
+    // A file too small for two images (each at least SOI, a scan header and
+    // EOI) need not be read.
+    if (!rules.rendering.pages && after.size >= 2 * kSmallestImage) {
         int images = 0;
         std::string why;
         if (CountImages(job->jpgPath, &images, &why) && images > 1) {

@@ -130,7 +130,7 @@ int Convert(StandardOutput* out, RunState* run, Place* at) {
         const char* entry = files->GetAt(i);
         const std::string psPath = PathInDirectory(psDir, entry + scan.SuffixOf(entry, "ps"));
         if (DeviceNameReason(psPath).empty()) {
-            claims.AddSource(psPath, StampOf(psPath));
+            claims.AddSource(psPath, StampOf(psPath, false));
         }
     }
 

@@ -61,7 +61,9 @@ struct FileStamp {
     std::string leaf;
     std::string directory; // the directory's path
 };
-FileStamp StampOf(const std::string& path);
+// With locate false, located stays false: the file's identity and times
+// alone, which is all a file already claimed by place needs.
+FileStamp StampOf(const std::string& path, bool locate = true);
 
 // Watches one file's path for writes while a converter runs: a rewrite
 // within one timestamp tick leaves the stamps as they were. Opaque; one per

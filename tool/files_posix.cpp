@@ -133,7 +133,7 @@ void SplitPath(const std::string& path, std::string* dir, std::string* leaf) {
 
 } // namespace
 
-FileStamp StampOf(const std::string& path) {
+FileStamp StampOf(const std::string& path, bool locate) {
     FileStamp stamp;
     struct stat st;
     if (stat(path.c_str(), &st) == 0) {
@@ -149,6 +149,9 @@ FileStamp StampOf(const std::string& path) {
                          static_cast<long long>(st.st_mtim.tv_nsec);
     } else if (errno != ENOENT) {
         stamp.error = std::strerror(errno);
+    }
+    if (!locate) {
+        return stamp;
     }
     // Where a writer ends up: symbolic links followed one by one, as the
     // kernel does, down to a name that is not a link (a dangling link's

@@ -3,8 +3,9 @@
 #include "tool/files.h"
 
 #include <cerrno>
-#include <cstdint>
+#include <iterator>
 #include <map>
+#include <utility>
 #include <vector>
 
 #include <unistd.h>
@@ -13,13 +14,13 @@
 #endif
 
 #ifdef __linux__
-// inotify: the file itself when it exists (writes through any of its
-// names), and its directory for the name a writer creates or replaces. One
-// instance for the whole run, shared by the watches of converters running
-// side by side: closing an instance waits for the kernel's grace period,
-// which would cost each file milliseconds.
+// inotify on the directory the image is (or will be) in: it reports a write
+// to any file in it by name, whichever of the file's names the writer
+// opened it by, so one watch per directory serves every image there. The
+// watch and the instance stay for the run: adding or removing a watch on a
+// directory visits every entry the kernel has cached for it, and closing an
+// instance waits for the kernel's grace period.
 struct WriteWatch {
-    int fileWatch = -1;
     int dirWatch = -1;
     std::string leaf;
     bool seen = false;
@@ -31,7 +32,8 @@ namespace {
 struct Watches {
     int fd = -1;
     std::vector<WriteWatch*> active;
-    std::map<int, int> users; // a file's watch descriptor: how many watches use it
+    // Each watched directory by its identity: its watch descriptor.
+    std::map<std::pair<unsigned long long, unsigned long long>, int> directories;
 };
 Watches g_watches;
 
@@ -51,12 +53,18 @@ void DrainWatches() {
         }
         for (ssize_t at = 0; at + static_cast<ssize_t>(sizeof(inotify_event)) <= n;) {
             const inotify_event* event = reinterpret_cast<const inotify_event*>(bytes + at);
+            if ((event->mask & IN_IGNORED) != 0) {
+                // The directory went: a later one must be watched anew.
+                for (auto i = g_watches.directories.begin(); i != g_watches.directories.end();) {
+                    i = i->second == event->wd ? g_watches.directories.erase(i) : std::next(i);
+                }
+            }
             for (WriteWatch* watch : g_watches.active) {
-                if ((event->mask & IN_Q_OVERFLOW) != 0) {
+                if ((event->mask & IN_Q_OVERFLOW) != 0 ||
+                    ((event->mask & IN_IGNORED) != 0 && event->wd == watch->dirWatch)) {
                     watch->lost = true;
-                } else if (event->wd == watch->fileWatch ||
-                           (event->wd == watch->dirWatch && event->len > 0 &&
-                            watch->leaf == event->name)) {
+                } else if (event->wd == watch->dirWatch && event->len > 0 &&
+                           watch->leaf == event->name) {
                     watch->seen = true;
                 }
             }
@@ -65,24 +73,12 @@ void DrainWatches() {
     }
 }
 
-int AddWatch(const std::string& path, std::uint32_t mask) {
-    int wd = inotify_add_watch(g_watches.fd, path.c_str(), mask | IN_MASK_ADD);
-    if (wd >= 0) {
-        ++g_watches.users[wd];
-    }
-    return wd;
-}
-
-void DropWatch(int wd) {
-    if (wd >= 0 && --g_watches.users[wd] == 0) {
-        g_watches.users.erase(wd);
-        inotify_rm_watch(g_watches.fd, wd);
-    }
-}
-
 } // namespace
 
-WriteWatch* StartWriteWatch(const std::string& path, const FileStamp& stamp) {
+WriteWatch* StartWriteWatch(const std::string&, const FileStamp& stamp) {
+    if (!stamp.located) {
+        return nullptr;
+    }
     if (g_watches.fd < 0) {
         g_watches.fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
         if (g_watches.fd < 0) {
@@ -90,20 +86,20 @@ WriteWatch* StartWriteWatch(const std::string& path, const FileStamp& stamp) {
         }
     }
     DrainWatches(); // what came before belongs to the watches before
+    const auto directory = std::make_pair(stamp.dirVolume, stamp.dirFile);
+    auto known = g_watches.directories.find(directory);
+    int wd = known != g_watches.directories.end() ? known->second : -1;
+    if (wd < 0) {
+        wd = inotify_add_watch(g_watches.fd, stamp.directory.c_str(),
+                               IN_MODIFY | IN_CREATE | IN_MOVED_TO | IN_ONLYDIR);
+        if (wd < 0) {
+            return nullptr;
+        }
+        g_watches.directories[directory] = wd;
+    }
     WriteWatch* watch = new WriteWatch;
-    if (stamp.exists) {
-        watch->fileWatch = AddWatch(path, IN_MODIFY);
-    }
-    if (stamp.located) {
-        watch->dirWatch =
-            inotify_add_watch(g_watches.fd, stamp.directory.c_str(),
-                              IN_MODIFY | IN_CREATE | IN_MOVED_TO | IN_ONLYDIR | IN_MASK_ADD);
-        watch->leaf = stamp.leaf;
-    }
-    if (watch->fileWatch < 0 && watch->dirWatch < 0) {
-        delete watch;
-        return nullptr;
-    }
+    watch->dirWatch = wd;
+    watch->leaf = stamp.leaf;
     g_watches.active.push_back(watch);
     return watch;
 }
@@ -119,9 +115,6 @@ int EndWriteWatch(WriteWatch* watch) {
             break;
         }
     }
-    // The directory's watch stays for the next file: adding or removing a
-    // watch on a directory visits every entry the kernel has cached for it.
-    DropWatch(watch->fileWatch);
     int result = watch->seen ? 1 : (watch->lost ? -1 : 0);
     delete watch;
     return result;

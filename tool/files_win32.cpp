@@ -222,7 +222,7 @@ unsigned long long FileIndex(const BY_HANDLE_FILE_INFORMATION& info) {
 
 } // namespace
 
-FileStamp StampOf(const std::string& path) {
+FileStamp StampOf(const std::string& path, bool locate) {
     FileStamp stamp;
     const std::wstring wide = Wide(path);
     BY_HANDLE_FILE_INFORMATION info;
@@ -244,6 +244,9 @@ FileStamp StampOf(const std::string& path) {
             info.ftLastWriteTime.dwLowDateTime);
     } else if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
         stamp.error = SystemErrorText(error);
+    }
+    if (!locate) {
+        return stamp;
     }
     // Where a writer creates it: the directory, and the name in it as the
     // file system compares names.

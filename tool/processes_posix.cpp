@@ -228,8 +228,15 @@ bool StartConverter(const std::vector<std::string>& args, bool capture, double t
     process->deadline = timeout > 0 ? DeadlineAfter(timeout) : 0;
     ConverterOutcome& outcome = process->outcome;
     const std::string& name = args.front();
+    // Found once for the run, as a shell remembers a command's place; looked
+    // for again after a start that fails.
+    static std::string found, foundFor;
     int findError = 0;
-    std::string program = FindConverter(name, &findError);
+    if (foundFor != name) {
+        found = FindConverter(name, &findError);
+        foundFor = found.empty() ? std::string() : name;
+    }
+    const std::string program = found;
     if (program.empty()) {
         outcome.error = "cannot start " + name + ": " + std::strerror(findError);
         return false;
@@ -287,6 +294,7 @@ bool StartConverter(const std::vector<std::string>& args, bool capture, double t
     }
     sigprocmask(SIG_SETMASK, &previous, nullptr);
     if (spawnError != 0) {
+        foundFor.clear();
         outcome.error = "cannot start " + name + ": " + std::strerror(spawnError);
         return false;
     }
