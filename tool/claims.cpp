@@ -11,15 +11,18 @@ bool WrittenSince(const FileStamp& before, const FileStamp& after, int watched) 
     return watched == 1;
 }
 
-void Claims::AddSource(const std::string& psPath, const FileStamp& stamp) {
+Claims::Where Claims::WhereOf(const FileStamp& s) {
+    return Where(s.dirVolume, s.dirFile, std::hash<std::string>()(s.leaf));
+}
+
+void Claims::AddSource(std::int32_t entry, const FileStamp& stamp) {
     if (stamp.exists) {
-        files_.emplace(Identity(stamp), Owner{psPath, std::string(), false});
+        files_.emplace(Identity(stamp), ClaimOwner{entry, 0});
     }
 }
 
-void Claims::AddImage(const std::string& jpgPath, const std::string& psPath,
-                      const FileStamp& stamp) {
-    Owner owner{jpgPath, psPath, true};
+void Claims::AddImage(std::int32_t entry, std::int32_t file, const FileStamp& stamp) {
+    const ClaimOwner owner{entry, file};
     if (stamp.exists) {
         files_.emplace(Identity(stamp), owner);
     }
@@ -28,31 +31,39 @@ void Claims::AddImage(const std::string& jpgPath, const std::string& psPath,
     }
 }
 
-std::string Claims::Conflict(const std::string& jpgPath, const FileStamp& stamp) const {
-    const Owner* owner = nullptr;
+bool Claims::Holder(const FileStamp& stamp, ClaimOwner* owner) const {
     if (stamp.exists) {
         auto found = files_.find(Identity(stamp));
-        owner = found != files_.end() ? &found->second : nullptr;
+        if (found != files_.end()) {
+            *owner = found->second;
+            return true;
+        }
     }
-    if (owner == nullptr && stamp.located) {
+    if (stamp.located) {
         auto found = places_.find(WhereOf(stamp));
-        owner = found != places_.end() ? &found->second : nullptr;
+        if (found != places_.end()) {
+            *owner = found->second;
+            return true;
+        }
     }
-    if (owner == nullptr) {
-        return std::string();
-    }
-    if (owner->image && owner->path == jpgPath) {
-        return jpgPath + " is also the image of " + owner->source;
-    }
-    return jpgPath + " is the same file as " + owner->path;
+    return false;
 }
 
-std::string ImageRefusal(const std::string& jpgPath, const FileStamp& stamp, const Claims& claims) {
+std::string ImageRefusal(const std::string& jpgPath, const FileStamp& stamp, const Claims& claims,
+                         const OwnerPath& pathOf) {
     if (!stamp.error.empty()) {
         return "cannot use " + jpgPath + ": " + stamp.error;
     }
     if (stamp.exists && !stamp.regular) {
         return jpgPath + " is " + stamp.kind + ", not a regular file";
     }
-    return claims.Conflict(jpgPath, stamp);
+    ClaimOwner owner;
+    if (!claims.Holder(stamp, &owner)) {
+        return std::string();
+    }
+    const std::string held = pathOf(owner);
+    if (owner.file > 0 && held == jpgPath) {
+        return jpgPath + " is also the image of " + pathOf(ClaimOwner{owner.entry, 0});
+    }
+    return jpgPath + " is the same file as " + held;
 }

@@ -90,30 +90,30 @@ std::string RemovePartial(const JobRules& rules, const Job& job, const FileStamp
 
 } // namespace
 
-Job PlanJob(const JobRules& rules, const std::string& name, const std::string& suffix,
-            Claims* claims) {
+Job PlanJob(const JobRules& rules, std::int32_t entry, const std::string& name,
+            const std::string& suffix, Claims* claims, const OwnerPath& pathOf) {
     Job job;
+    job.entry = entry;
     job.psPath = PathInDirectory(rules.psDir, name + suffix);
     job.imageBase = PathInDirectory(rules.imageDir, name);
     job.jpgPath = ImagePath(job.imageBase, rules.rendering);
     job.before = StampOf(job.jpgPath);
     job.refusal = DeviceNameReason(job.psPath);
     if (job.refusal.empty()) {
-        job.refusal = ImageRefusal(job.jpgPath, job.before, *claims);
+        job.refusal = ImageRefusal(job.jpgPath, job.before, *claims, pathOf);
     }
     job.laterPages = LaterPages(job.imageBase, rules.rendering);
     for (std::size_t i = 0; i < job.laterPages.size() && job.refusal.empty(); ++i) {
         job.refusal =
             ImageRefusal(ImagePath(job.imageBase, rules.rendering, static_cast<int>(i) + 2),
-                         job.laterPages[i], *claims);
+                         job.laterPages[i], *claims, pathOf);
     }
     if (!job.refusal.empty()) {
         return job;
     }
-    claims->AddImage(job.jpgPath, job.psPath, job.before);
+    claims->AddImage(entry, 1, job.before);
     for (std::size_t i = 0; i < job.laterPages.size(); ++i) {
-        claims->AddImage(ImagePath(job.imageBase, rules.rendering, static_cast<int>(i) + 2),
-                         job.psPath, job.laterPages[i]);
+        claims->AddImage(entry, static_cast<std::int32_t>(i) + 2, job.laterPages[i]);
     }
     if (rules.update && UpToDate(job.before, job.psPath)) {
         job.skip = true;
@@ -139,14 +139,14 @@ void FinishJob(const JobRules& rules, Job* job, bool captured, bool quiet, Claim
     job->watch = nullptr;
     // Its place was claimed before the start.
     const FileStamp after = StampOf(job->jpgPath, false);
-    claims->AddImage(job->jpgPath, job->psPath, after);
+    claims->AddImage(job->entry, 1, after);
     for (int page = 2; rules.rendering.pages; ++page) {
         const std::string path = ImagePath(job->imageBase, rules.rendering, page);
         const FileStamp stamp = StampOf(path, false);
         if (!stamp.exists) {
             break;
         }
-        claims->AddImage(path, job->psPath, stamp);
+        claims->AddImage(job->entry, page, stamp);
     }
     if (outcome.timedOut) {
         outcome.error = "converter stopped after " + rules.timeout + " s (--timeout)";

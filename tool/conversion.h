@@ -5,6 +5,7 @@
 // a stopped converter left behind).
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "tool/claims.h"
@@ -28,11 +29,12 @@ struct JobRules {
     std::string timeout; // the time limit as the messages give it; empty: none
 };
 
-// The job for the entry name + suffix (the name as found). A job that may
-// run has claimed its image files; one whose image is up to date (with
-// update) is marked skip and claims them too.
-Job PlanJob(const JobRules& rules, const std::string& name, const std::string& suffix,
-            Claims* claims);
+// The job for the run's entry number entry, name + suffix (the name as
+// found). A job that may run has claimed its image files; one whose image is
+// up to date (with update) is marked skip and claims them too. pathOf names
+// the owners of claims for a refusal.
+Job PlanJob(const JobRules& rules, std::int32_t entry, const std::string& name,
+            const std::string& suffix, Claims* claims, const OwnerPath& pathOf);
 
 // Writes what there is to say about a job that is done: with captured
 // output, its lines and its converter's output; then whether it failed, and

@@ -124,13 +124,21 @@ int Convert(StandardOutput* out, RunState* run, Place* at) {
     }
     rules.program = ConverterProgram();
 
-    // No image may be written over a PostScript file of the run.
+    // No image may be written over a PostScript file of the run. A claim's
+    // owner is named only for a message.
+    const OwnerPath pathOf = [&](const ClaimOwner& owner) {
+        const char* entry = files->GetAt(owner.entry);
+        const std::string name = entry != nullptr ? entry : "";
+        return owner.file == 0
+                   ? PathInDirectory(psDir, name + scan.SuffixOf(entry, "ps"))
+                   : ImagePath(PathInDirectory(rules.imageDir, name), rules.rendering, owner.file);
+    };
     Claims claims;
     for (std::int32_t i = 0; i < count; ++i) {
         const char* entry = files->GetAt(i);
         const std::string psPath = PathInDirectory(psDir, entry + scan.SuffixOf(entry, "ps"));
         if (DeviceNameReason(psPath).empty()) {
-            claims.AddSource(psPath, StampOf(psPath, false));
+            claims.AddSource(i, StampOf(psPath, false));
         }
     }
 
@@ -151,7 +159,7 @@ int Convert(StandardOutput* out, RunState* run, Place* at) {
         run->suffix = scan.SuffixOf(entry, "ps");
         at->name = entry;
         at->suffix = run->suffix.c_str();
-        Job job = PlanJob(rules, entry, run->suffix, &claims);
+        Job job = PlanJob(rules, i, entry, run->suffix, &claims, pathOf);
         if (job.skip) {
             continue;
         }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 // One file of the run, from the moment it is handed over until the driver
 // has written what it has to say about it.
 struct Job {
+    std::int32_t entry = -1; // its place in the run's file list
     std::string psPath;
     std::string imageBase; // the image's path without ".jpg"
     std::string jpgPath;   // the image, or with pages the first page's file
