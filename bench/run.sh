@@ -28,7 +28,7 @@ set -euo pipefail
 export LC_ALL=C.UTF-8
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/lib.sh"
-need_packages cmake g++ make ghostscript graphicsmagick hyperfine libbenchmark-dev parallel
+need_packages cmake g++ make ghostscript graphicsmagick hyperfine libbenchmark-dev parallel time
 
 case ${1:-} in
 --smoke)
@@ -75,12 +75,15 @@ contender() {
     loop) echo "cd '$2' && for f in '$3'/*.ps; do ./gs -sDEVICE=jpeg '-r120*120' -o \"\${f%.ps}.jpg\" \"\$f\" || exit 1; done" ;;
     find) echo "cd '$2' && find '$3' -maxdepth 1 -type f -name '*.ps' -exec ./gs -sDEVICE=jpeg '-r120*120' -o {}.jpg {} ';'" ;;
     gm) echo "gm mogrify -density 120 -format jpg '$3'/*.ps" ;;
+    floor) echo "'$build/bench/bench_spawn_loop' '$2' '$3'" ;;
+    morvel-u) echo "'$morvel' -u '$2' '$3'" ;;
     esac
 }
 jobs=$(nproc)
 declare -A label=([morvel]=morvel [morvel-j]="morvel -j $jobs" [loop]='sh for loop'
     [find]='find -exec' [gm]='gm mogrify' [xargs-1]='xargs -P 1' [xargs-j]="xargs -P $jobs"
-    [parallel]="parallel -k -j $jobs")
+    [parallel]="parallel -k -j $jobs" [floor]='spawn and wait (bench/spawn_loop.cpp)'
+    [morvel-u]='morvel -u')
 
 # jpegs DIR: how many of its *.jpg files begin as a JPEG file does.
 jpegs() {
@@ -129,14 +132,17 @@ empty_files() {
 
 echo "== 1. driver overhead: $files files, the no-op converter"
 empty_files "$work/empty" "$files"
-for c in morvel morvel-j loop find; do
+for c in morvel morvel-j loop find floor; do
     rm -f "$work/calls"
     NOOP_GS_LOG=$work/calls check "$c" "$noop" "$work/empty" "$files"
     sed 's/\.ps\.jpg|/.jpg|/' "$work/calls" | sort >"$work/calls.$c"
     cmp -s "$work/calls.morvel" "$work/calls.$c" ||
         fail "${label[$c]} and morvel start the converter differently"
 done
-compare overhead "$noop" "$work/empty" morvel morvel-j loop find
+compare overhead "$noop" "$work/empty" floor morvel morvel-j loop find
+# The usual rerun: every image there already; -u finds them all up to date.
+commands "$noop" "$work/empty" floor morvel morvel-u
+hyperfine "${timing[@]}" --export-markdown "$results/rerun.md" "${cmds[@]}"
 
 echo "== 2. real Ghostscript: $pages one-page files"
 gs_dir=$(dirname "$(command -v gs)")
@@ -191,6 +197,21 @@ done
 hyperfine "${timing[@]}" -L n "$names" --prepare "rm -f '$work'/names-{n}/*.jpg" \
     --export-markdown "$results/driver-growth.md" -n 'morvel, {n} names' "'$morvel' '$noop' '$work/names-{n}'"
 
+# The largest directory, first run and then -u with everything up to date:
+# time and peak memory.
+big=${scan_sizes##* }
+rm -f "$work/names-$big"/*.jpg
+{
+    echo "| run | files | seconds | peak memory [MiB] |"
+    echo "|---|---:|---:|---:|"
+    for run in morvel morvel-u; do
+        /usr/bin/time -f '%e %M' -o "$work/big" sh -c "$(contender "$run" "$noop" "$work/names-$big")" \
+            >/dev/null || fail "${label[$run]} on $big files"
+        read -r secs kb <"$work/big"
+        echo "| \`${label[$run]}\` | $big | $secs | $((kb / 1024)) |"
+    done
+} >"$results/big-run.md"
+
 echo "== 4. containers (Google Benchmark)"
 "$build/bench/bench_containers" "${gbench[@]}" --benchmark_format=csv >"$results/containers.csv" \
     2>"$work/containers.err" || { cat "$work/containers.err" >&2; fail "the container benchmarks"; }
@@ -225,6 +246,10 @@ Load average before the report: $(cut -d' ' -f1-3 /proc/loadavg).
 
 $(cat "$results/overhead.md")
 
+The rerun, every image there already:
+
+$(cat "$results/rerun.md")
+
 ### 2. Real Ghostscript ($pages one-page files)
 
 $(cat "$results/ghostscript.md")
@@ -242,6 +267,11 @@ $(cat "$results/driver-growth.md")
 The scan and the list (\`bench/scan_growth.cpp\`, median of $rounds):
 
 $(cat "$results/scan-growth.md")
+
+The largest directory, first run and then \`-u\` with everything up to date
+(\`/usr/bin/time\`: elapsed seconds, peak resident memory):
+
+$(cat "$results/big-run.md")
 
 ### 4. Containers (Google Benchmark, median of $rounds repetitions)
 

@@ -3,6 +3,7 @@
 // in a file name is interpreted.
 #include "tool/processes.h"
 
+#include "tool/converter_search_posix.h"
 #include "tool/deadlines.h"
 
 #include <cerrno>
@@ -97,56 +98,6 @@ void EndBySignal(int sig) {
 }
 
 namespace {
-
-// Where the converter is, as execvp looks for it, but with the Ghostscript
-// directory (the current one by now) first: a converter there wins over one
-// on PATH, as the Windows command interpreter looks in the current
-// directory first. A candidate that exists but cannot be run lets the
-// search go on and, when nothing better is found, gives the reason
-// (EACCES); empty with *err set when there is nothing to run.
-std::string FindConverter(const std::string& name, int* err) {
-    std::vector<std::string> candidates = {"./" + name};
-    const char* path = std::getenv("PATH");
-    std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
-    std::string::size_type pos = 0;
-    for (;;) {
-        std::string::size_type colon = dirs.find(':', pos);
-        std::string dir =
-            dirs.substr(pos, colon == std::string::npos ? std::string::npos : colon - pos);
-        candidates.push_back((dir.empty() ? std::string(".") : dir) + "/" + name);
-        if (colon == std::string::npos) {
-            break;
-        }
-        pos = colon + 1;
-    }
-    bool denied = false;
-    for (const std::string& candidate : candidates) {
-        struct stat st;
-        if (stat(candidate.c_str(), &st) == 0) {
-            if (S_ISREG(st.st_mode) && access(candidate.c_str(), X_OK) == 0) {
-                return candidate;
-            }
-            denied = true; // a directory, or not executable
-            continue;
-        }
-        switch (errno) {
-        case EACCES:
-            denied = true;
-            break;
-        case ENOENT:
-        case ENOTDIR:
-        case ESTALE:
-        case ENODEV:
-        case ETIMEDOUT:
-            break;
-        default:
-            *err = errno; // as execvp, which stops at any other error
-            return std::string();
-        }
-    }
-    *err = denied ? EACCES : ENOENT;
-    return std::string();
-}
 
 std::string SignalText(int sig) {
     const char* name = strsignal(sig);
