@@ -200,7 +200,7 @@ hyperfine "${timing[@]}" -L n "$names" --prepare "rm -f '$work'/names-{n}/*.jpg"
 # The largest directory, first run and then -u with everything up to date:
 # time and peak memory.
 big=${scan_sizes##* }
-rm -f "$work/names-$big"/*.jpg
+find "$work/names-$big" -name '*.jpg' -delete
 {
     echo "| run | files | seconds | peak memory [MiB] |"
     echo "|---|---:|---:|---:|"

@@ -139,7 +139,11 @@ void FinishJob(const JobRules& rules, Job* job, bool captured, bool quiet, Claim
     job->watch = nullptr;
     // Its place was claimed before the start.
     const FileStamp after = StampOf(job->jpgPath, false);
-    claims->AddImage(job->entry, 1, after);
+    // Claimed by place before the start; by identity only where the place
+    // could not be told, so that a run keeps one claim per image.
+    if (!job->before.located) {
+        claims->AddImage(job->entry, 1, after);
+    }
     for (int page = 2; rules.rendering.pages; ++page) {
         const std::string path = ImagePath(job->imageBase, rules.rendering, page);
         const FileStamp stamp = StampOf(path, false);

@@ -168,6 +168,11 @@ int Convert(StandardOutput* out, RunState* run, Place* at) {
             if (job.refusal.empty()) {
                 out->Write(job.head);
                 out->Flush();
+                const std::string refusal = CommandRefusal(job.args);
+                if (!refusal.empty()) {
+                    ReportError(job.psPath, refusal);
+                    end.status = 2;
+                }
             } else {
                 FinishJob(rules, &job, false, false, &claims, out, &end);
             }

@@ -63,6 +63,11 @@ struct ConverterProcess {
     ConverterOutcome outcome; // once it has ended (or could not start)
 };
 
+// Why the host would not run the call args, or "" (Windows: a command line
+// that the command interpreter would change or refuse). StartConverter
+// fails with the same reason.
+std::string CommandRefusal(const std::vector<std::string>& args);
+
 // Starts the converter in the current directory. args is the whole call,
 // program first (ConverterArguments). With capture, its stdout and stderr
 // go to process->out and process->err, which the caller has made. A

@@ -143,7 +143,7 @@ std::string ConverterProgram() {
 namespace {
 
 // Why the command line must not reach the command interpreter, or "".
-std::string CommandRefusal(const std::string& commandLine) {
+std::string CommandLineRefusal(const std::string& commandLine) {
     if (commandLine.size() > kMaxCommandLine) {
         return "command line of " + std::to_string(commandLine.size()) +
                " characters is longer than the command interpreter accepts (" +
@@ -267,6 +267,10 @@ bool StartCommand(const std::string& commandLine, bool capture, bool limited,
 
 } // namespace
 
+std::string CommandRefusal(const std::vector<std::string>& args) {
+    return CommandLineRefusal(CommandText(args));
+}
+
 bool StartConverter(const std::vector<std::string>& args, bool capture, double timeout,
                     ConverterProcess* process) {
     process->id = 0;
@@ -276,7 +280,7 @@ bool StartConverter(const std::vector<std::string>& args, bool capture, double t
     process->deadline = timeout > 0 ? DeadlineAfter(timeout) : 0;
     process->outcome = ConverterOutcome();
     const std::string commandLine = CommandText(args);
-    process->outcome.error = CommandRefusal(commandLine);
+    process->outcome.error = CommandLineRefusal(commandLine);
     if (!process->outcome.error.empty()) {
         return false;
     }

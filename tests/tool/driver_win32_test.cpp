@@ -118,6 +118,11 @@ TEST(DriverWin32, NamesOfTheInterpretersOwnVariablesAreRefused) {
             << v << "\n"
             << r.err;
     }
+    // A dry run says the same.
+    ProcessResult dry = w.Run({"--pages", "-n", w.gsDir, w.psDir});
+    EXPECT_EQ(dry.status, 2);
+    EXPECT_EQ(dry.out, r.out);
+    EXPECT_EQ(dry.err, r.err);
 }
 
 TEST(DriverWin32, RootRelativeDirectoryIsKeptOnTheSameDrive) {
