@@ -23,7 +23,10 @@ void Claims::AddSource(std::int32_t entry, const FileStamp& stamp) {
 
 void Claims::AddImage(std::int32_t entry, std::int32_t file, const FileStamp& stamp) {
     const ClaimOwner owner{entry, file};
-    if (stamp.exists) {
+    // Another path reaches an image of one name through its place (a
+    // symbolic link leads there); only another name of the file itself (a
+    // hard link), or a place that cannot be told, needs its identity.
+    if (stamp.exists && (stamp.links != 1 || !stamp.located)) {
         files_.emplace(Identity(stamp), owner);
     }
     if (stamp.located) {

@@ -139,8 +139,8 @@ void FinishJob(const JobRules& rules, Job* job, bool captured, bool quiet, Claim
     job->watch = nullptr;
     // Its place was claimed before the start.
     const FileStamp after = StampOf(job->jpgPath, false);
-    // Claimed by place before the start; by identity only where the place
-    // could not be told, so that a run keeps one claim per image.
+    // Claimed by place before the start; by identity where the place could
+    // not be told, so that a run keeps one claim per image.
     if (!job->before.located) {
         claims->AddImage(job->entry, 1, after);
     }

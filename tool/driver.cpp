@@ -184,7 +184,11 @@ int Convert(StandardOutput* out, RunState* run, Place* at) {
                 out->Write(job.head);
                 out->Flush();
             }
-            job.watch = StartWriteWatch(job.jpgPath, job.before);
+            // Only a rewrite can leave the stamps as they were: a new image
+            // needs no watch.
+            if (job.before.exists) {
+                job.watch = StartWriteWatch(job.jpgPath, job.before);
+            }
         }
         runner.Add(std::move(job));
         // Once the next converter runs: what is done meanwhile.

@@ -145,6 +145,7 @@ FileStamp StampOf(const std::string& path, bool locate) {
         stamp.volume = static_cast<unsigned long long>(st.st_dev);
         stamp.file = static_cast<unsigned long long>(st.st_ino);
         stamp.size = static_cast<unsigned long long>(st.st_size);
+        stamp.links = static_cast<unsigned long>(st.st_nlink);
         stamp.modified = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL +
                          static_cast<long long>(st.st_mtim.tv_nsec);
     } else if (errno != ENOENT) {

@@ -237,6 +237,7 @@ FileStamp StampOf(const std::string& path, bool locate) {
         }
         stamp.volume = info.dwVolumeSerialNumber;
         stamp.file = FileIndex(info);
+        stamp.links = info.nNumberOfLinks;
         stamp.size =
             (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
         stamp.modified = static_cast<long long>(
