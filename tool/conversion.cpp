@@ -137,7 +137,6 @@ void FinishJob(const JobRules& rules, Job* job, bool captured, bool quiet, Claim
     }
     const int watched = EndWriteWatch(job->watch);
     job->watch = nullptr;
-    // Its place was claimed before the start.
     const FileStamp after = StampOf(job->jpgPath, false);
     // Claimed by place before the start; by identity where the place could
     // not be told, so that a run keeps one claim per image.
