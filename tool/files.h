@@ -53,7 +53,7 @@ struct FileStamp {
     unsigned long long volume = 0, file = 0; // identity: device and inode, or volume and index
     unsigned long long size = 0;
     unsigned long links = 0; // names the file has (hard links); 0: not known
-    long long modified = 0; // in the system's finest unit
+    long long modified = 0;  // in the system's finest unit
     // Where a writer of the path would put the file, links followed: the
     // directory's identity and the name in it, as the system compares names
     // (Windows: in upper case). located is false when that cannot be told.
