@@ -25,14 +25,16 @@ bool CountImages(const std::string& path, int* images, std::string* why) {
 }
 
 // The page files after the first that are there now (a converter with
-// pages writes <name>-2.jpg and on), each with its stamp.
-std::vector<FileStamp> LaterPages(const std::string& imageBase, const Rendering& rendering) {
+// pages writes <name>-2.jpg and on), each with its stamp (located as
+// StampOf's locate says).
+std::vector<FileStamp> LaterPages(const std::string& imageBase, const Rendering& rendering,
+                                  bool locate) {
     std::vector<FileStamp> pages;
     if (!rendering.pages) {
         return pages;
     }
     for (int page = 2;; ++page) {
-        FileStamp stamp = StampOf(ImagePath(imageBase, rendering, page));
+        FileStamp stamp = StampOf(ImagePath(imageBase, rendering, page), locate);
         if (!stamp.exists && stamp.error.empty()) {
             return pages;
         }
@@ -50,9 +52,10 @@ bool UpToDate(const FileStamp& image, const std::string& psPath) {
 }
 
 // Removes the image files a converter ended by a signal wrote to during its
-// run; what it says of them for the file's line.
+// run (after and laterAfter: the first and later pages as it left them);
+// what it says of them for the file's line.
 std::string RemovePartial(const JobRules& rules, const Job& job, const FileStamp& after,
-                          int watched) {
+                          const std::vector<FileStamp>& laterAfter, int watched) {
     std::vector<std::string> removed;
     std::string said;
     auto remove = [&](const std::string& path) {
@@ -66,17 +69,10 @@ std::string RemovePartial(const JobRules& rules, const Job& job, const FileStamp
     if (WrittenSince(job.before, after, watched)) {
         remove(job.jpgPath);
     }
-    for (int page = 2; rules.rendering.pages; ++page) {
-        const std::string path = ImagePath(job.imageBase, rules.rendering, page);
-        const FileStamp now = StampOf(path, false);
-        if (!now.exists) {
-            break;
-        }
-        const std::size_t index = static_cast<std::size_t>(page - 2);
-        const FileStamp before =
-            index < job.laterPages.size() ? job.laterPages[index] : FileStamp();
-        if (WrittenSince(before, now, 0)) {
-            remove(path);
+    for (std::size_t i = 0; i < laterAfter.size(); ++i) {
+        const FileStamp before = i < job.laterPages.size() ? job.laterPages[i] : FileStamp();
+        if (WrittenSince(before, laterAfter[i], 0)) {
+            remove(ImagePath(job.imageBase, rules.rendering, static_cast<int>(i) + 2));
         }
     }
     for (std::size_t i = 0; i < removed.size(); ++i) {
@@ -102,7 +98,7 @@ Job PlanJob(const JobRules& rules, std::int32_t entry, const std::string& name,
     if (job.refusal.empty()) {
         job.refusal = ImageRefusal(job.jpgPath, job.before, *claims, pathOf);
     }
-    job.laterPages = LaterPages(job.imageBase, rules.rendering);
+    job.laterPages = LaterPages(job.imageBase, rules.rendering, true);
     for (std::size_t i = 0; i < job.laterPages.size() && job.refusal.empty(); ++i) {
         job.refusal =
             ImageRefusal(ImagePath(job.imageBase, rules.rendering, static_cast<int>(i) + 2),
@@ -143,19 +139,15 @@ void FinishJob(const JobRules& rules, Job* job, bool captured, bool quiet, Claim
     if (!job->before.located) {
         claims->AddImage(job->entry, 1, after);
     }
-    for (int page = 2; rules.rendering.pages; ++page) {
-        const std::string path = ImagePath(job->imageBase, rules.rendering, page);
-        const FileStamp stamp = StampOf(path, false);
-        if (!stamp.exists) {
-            break;
-        }
-        claims->AddImage(job->entry, page, stamp);
+    const std::vector<FileStamp> laterAfter = LaterPages(job->imageBase, rules.rendering, false);
+    for (std::size_t i = 0; i < laterAfter.size(); ++i) {
+        claims->AddImage(job->entry, static_cast<std::int32_t>(i) + 2, laterAfter[i]);
     }
     if (outcome.timedOut) {
         outcome.error = "converter stopped after " + rules.timeout + " s (--timeout)";
     }
     if (outcome.signaled) {
-        outcome.error += RemovePartial(rules, *job, after, watched);
+        outcome.error += RemovePartial(rules, *job, after, laterAfter, watched);
     } else if (outcome.ok && !WrittenSince(job->before, after, watched)) {
         outcome.ok = false;
         outcome.error = "the converter wrote no image";

@@ -78,6 +78,13 @@ int Convert(StandardOutput* out, RunState* run, Place* at) {
         return 2;
     }
     JobRules& rules = run->rules;
+    rules.rendering = settings.rendering;
+    rules.update = settings.update;
+    if (settings.timeout > 0) {
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%.6g", settings.timeout);
+        rules.timeout = seconds;
+    }
     if (!AbsoluteDirectory(psArg, gsDir, &rules.psDir, &why)) {
         ReportError(psArg, why);
         return 2;
@@ -242,16 +249,6 @@ int RunDriver(int argc, char** argv) {
         if (static_cast<std::size_t>(settings.jobs) > allowed) {
             settings.jobs = static_cast<int>(allowed);
         }
-        if (settings.timeout > 0) {
-            char seconds[32];
-            std::snprintf(seconds, sizeof seconds, "%.6g", settings.timeout);
-            run.rules.timeout = seconds;
-        }
-        run.rules.rendering.xDpi = settings.xDpi;
-        run.rules.rendering.yDpi = settings.yDpi;
-        run.rules.rendering.quality = settings.quality;
-        run.rules.rendering.pages = settings.pages;
-        run.rules.update = settings.update;
         at.directory = settings.psDir.c_str();
         return Convert(&out, &run, &at);
     } catch (const std::bad_alloc&) {

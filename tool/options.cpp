@@ -32,14 +32,22 @@ bool WholeNumber(const std::string& text, long low, long high, long* n) {
     return true;
 }
 
-bool ApplyJobs(const std::string& value, Settings* settings, std::string* why) {
+// A whole number from low to high into *field; otherwise why says it is not
+// what (the kind of value and its range).
+bool WholeValue(const std::string& value, long low, long high, const char* what, int* field,
+                std::string* why) {
     long n = 0;
-    if (!WholeNumber(value, 1, 1000000, &n)) {
-        *why = "'" + value + "' is not a number of converters (1 or more)";
+    if (!WholeNumber(value, low, high, &n)) {
+        *why = "'" + value + "' is not " + what;
         return false;
     }
-    settings->jobs = static_cast<int>(n);
+    *field = static_cast<int>(n);
     return true;
+}
+
+bool ApplyJobs(const std::string& value, Settings* settings, std::string* why) {
+    return WholeValue(value, 1, 1000000, "a number of converters (1 or more)", &settings->jobs,
+                      why);
 }
 
 // Decimal seconds: digits with at most one point, nothing else, above 0 and
@@ -73,31 +81,25 @@ bool ApplyDryRun(const std::string&, Settings* settings, std::string*) {
 bool ApplyResolution(const std::string& value, Settings* settings, std::string* why) {
     const std::string::size_type x = value.find('x');
     long xDpi = 0, yDpi = 0;
-    const bool ok = x == std::string::npos
-                        ? WholeNumber(value, 1, 10000, &xDpi) && WholeNumber(value, 1, 10000, &yDpi)
-                        : WholeNumber(value.substr(0, x), 1, 10000, &xDpi) &&
-                              WholeNumber(value.substr(x + 1), 1, 10000, &yDpi);
+    const bool ok = WholeNumber(value.substr(0, x), 1, 10000, &xDpi) &&
+                    WholeNumber(x == std::string::npos ? value.substr(0, x) : value.substr(x + 1),
+                                1, 10000, &yDpi);
     if (!ok) {
         *why = "'" + value + "' is not a resolution (DPI or XDPIxYDPI, each 1 to 10000)";
         return false;
     }
-    settings->xDpi = static_cast<int>(xDpi);
-    settings->yDpi = static_cast<int>(yDpi);
+    settings->rendering.xDpi = static_cast<int>(xDpi);
+    settings->rendering.yDpi = static_cast<int>(yDpi);
     return true;
 }
 
 bool ApplyQuality(const std::string& value, Settings* settings, std::string* why) {
-    long n = 0;
-    if (!WholeNumber(value, 1, 100, &n)) {
-        *why = "'" + value + "' is not a JPEG quality (1 to 100)";
-        return false;
-    }
-    settings->quality = static_cast<int>(n);
-    return true;
+    return WholeValue(value, 1, 100, "a JPEG quality (1 to 100)", &settings->rendering.quality,
+                      why);
 }
 
 bool ApplyPages(const std::string&, Settings* settings, std::string*) {
-    settings->pages = true;
+    settings->rendering.pages = true;
     return true;
 }
 

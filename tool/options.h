@@ -8,17 +8,17 @@
 #include <string>
 #include <vector>
 
+#include "tool/converter_command.h"
+
 // What a run is asked to do.
 struct Settings {
-    std::string gsDir;   // the directory that holds the converter
-    std::string psDir;   // the directory of PostScript files, as given
-    int jobs = 1;        // converters at once
-    double timeout = 0;  // seconds a converter may run; 0: no limit
-    bool update = false; // skip entries whose image is not older than their file
-    bool dryRun = false; // say what would run, run nothing
-    int xDpi = 120, yDpi = 120;
-    int quality = 0;       // JPEG quality 1-100; 0: the converter's default
-    bool pages = false;    // one image per page: <name>-1.jpg, <name>-2.jpg, ...
+    std::string gsDir;     // the directory that holds the converter
+    std::string psDir;     // the directory of PostScript files, as given
+    int jobs = 1;          // converters at once
+    double timeout = 0;    // seconds a converter may run; 0: no limit
+    bool update = false;   // skip entries whose image is not older than their file
+    bool dryRun = false;   // say what would run, run nothing
+    Rendering rendering;   // resolution, quality, one image per page
     std::string outputDir; // where the images go, as given; empty: beside the files
     bool outputGiven = false;
 };

@@ -13,7 +13,6 @@
 #include <cstring>
 
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
